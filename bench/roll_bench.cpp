@@ -1,0 +1,61 @@
+// ns per roll: the plain loop of one C-runtime rand() call, one division
+// and up to five comparisons per roll, beside the program's tally_rolls.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "experiment.h"
+
+namespace {
+
+face_tally reference_tally(int n)
+{
+    face_tally tally{};
+    for (int i = 0; i < n; ++i) {
+        const double x = (std::rand() & 0x7fff) / 32767.0;
+        const std::size_t face = x < 0.16   ? 0
+                                 : x < 0.32 ? 1
+                                 : x < 0.49 ? 2
+                                 : x < 0.66 ? 3
+                                 : x < 0.83 ? 4
+                                            : 5;
+        ++tally[face];
+    }
+    return tally;
+}
+
+void set_rate(benchmark::State& state)
+{
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["ns_per_roll"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void reference_loop(benchmark::State& state)
+{
+    std::srand(1);
+    const auto n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(reference_tally(n));
+    }
+    set_rate(state);
+}
+
+void fast_tally(benchmark::State& state)
+{
+    seed_die_with(1);
+    const auto n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(tally_rolls(n));
+    }
+    set_rate(state);
+}
+
+}  // namespace
+
+BENCHMARK(reference_loop)->Arg(1000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(fast_tally)->Arg(1000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(fast_tally)->Arg(2'147'483'647)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK_MAIN();

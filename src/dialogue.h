@@ -1,0 +1,38 @@
+// The console dialogue: prompt, read a number of rolls, report, repeat.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string_view>
+
+#include "experiment.h"
+
+inline constexpr std::string_view prompt_text =
+    "How many times do you want to roll the die (enter 0 to quit): ";
+inline constexpr std::string_view counts_label = "The observed counts: ";
+inline constexpr std::string_view statistic_label = "Chi-squared = ";
+
+// What one attempt to read an answer found.
+enum class answer_kind {
+    number,      // a whole number in the signed 32-bit range, in `value`
+    unreadable,  // not such a number; the offending word has been skipped
+    end,         // no more input
+};
+
+struct answer {
+    answer_kind kind;
+    std::int32_t value;  // meaningful only for answer_kind::number
+};
+
+// Reads the next white-space separated answer. An unreadable word is
+// consumed up to the next white space, so a later read always makes
+// progress, and only one character of it is held at a time.
+answer read_answer(std::istream& in);
+
+// How an experiment is rolled; tests and fuzzers pass a stand-in.
+using roll_function = face_tally (*)(int n);
+
+// Runs the dialogue until an answer of zero or less or the end of input.
+// Reports go to `out`; a line on `err` explains each unreadable answer.
+void run_dialogue(std::istream& in, std::ostream& out, std::ostream& err,
+                  roll_function roll = tally_rolls);

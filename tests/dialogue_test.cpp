@@ -1,0 +1,231 @@
+#include "dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string prompt(prompt_text);
+
+// A stand-in die that puts every roll on face 3 and remembers what it was
+// asked for.
+std::vector<int> rolls_asked;
+face_tally all_on_face_three(int n)
+{
+    rolls_asked.push_back(n);
+    return {0, 0, n, 0, 0, 0};
+}
+
+face_tally split_between_one_and_six(int n)
+{
+    rolls_asked.push_back(n);
+    return {n / 2, 0, 0, 0, 0, n - n / 2};
+}
+
+struct transcript {
+    std::string out;
+    std::string err;
+};
+
+transcript converse(const std::string& input, roll_function roll = all_on_face_three)
+{
+    rolls_asked.clear();
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    run_dialogue(in, out, err, roll);
+    return {out.str(), err.str()};
+}
+
+std::string report(const std::string& counts, const std::string& statistic)
+{
+    return "\nThe observed counts: " + counts + "\n\nChi-squared = " + statistic + "\n\n" + prompt;
+}
+
+const std::string complaint = "The answer must be a whole number of rolls, at most 2147483647.\n";
+
+// --- ending ---
+
+TEST(dialogue, zero_at_the_first_prompt_writes_only_the_prompt)
+{
+    const transcript t = converse("0\n");
+    EXPECT_EQ(t.out, prompt);
+    EXPECT_EQ(t.err, "");
+    EXPECT_TRUE(rolls_asked.empty());
+}
+
+TEST(dialogue, a_negative_answer_ends_like_zero)
+{
+    EXPECT_EQ(converse("-3\n").out, prompt);
+    EXPECT_EQ(converse("-2147483648\n").out, prompt);
+    EXPECT_TRUE(rolls_asked.empty());
+}
+
+TEST(dialogue, end_of_input_ends_quietly)
+{
+    EXPECT_EQ(converse("").out, prompt);
+    EXPECT_EQ(converse("  \n\t\n").out, prompt);
+    const transcript t = converse("4");
+    EXPECT_EQ(t.out, prompt + report("0 0 4 0 0 0 ", "20"));
+    EXPECT_EQ(t.err, "");
+}
+
+TEST(dialogue, nothing_is_read_after_the_closing_answer)
+{
+    std::istringstream in("0 5\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    run_dialogue(in, out, err, all_on_face_three);
+    int rest = 0;
+    EXPECT_TRUE(in >> rest);
+    EXPECT_EQ(rest, 5);
+}
+
+// --- reports ---
+
+TEST(dialogue, one_roll_then_zero_reports_a_statistic_of_five)
+{
+    EXPECT_EQ(converse("1\n0\n").out, prompt + report("0 0 1 0 0 0 ", "5"));
+}
+
+TEST(dialogue, two_rolls_report_ten_when_alike_and_four_when_not)
+{
+    EXPECT_EQ(converse("2\n0\n").out, prompt + report("0 0 2 0 0 0 ", "10"));
+    EXPECT_EQ(converse("2\n0\n", split_between_one_and_six).out,
+              prompt + report("1 0 0 0 0 1 ", "4"));
+}
+
+TEST(dialogue, several_answers_on_one_line_each_get_a_report)
+{
+    const transcript t = converse("5 7 0\n");
+    EXPECT_EQ(t.out, prompt + report("0 0 5 0 0 0 ", "25") + report("0 0 7 0 0 0 ", "35"));
+    EXPECT_EQ(rolls_asked, (std::vector<int>{5, 7}));
+}
+
+TEST(dialogue, a_plus_sign_and_leading_zeros_are_accepted)
+{
+    converse("+3 007 0");
+    EXPECT_EQ(rolls_asked, (std::vector<int>{3, 7}));
+}
+
+TEST(dialogue, a_statistic_of_a_million_prints_in_exponent_notation)
+{
+    EXPECT_EQ(converse("200000 0").out, prompt + report("0 0 200000 0 0 0 ", "1e+06"));
+}
+
+TEST(dialogue, the_largest_answer_is_rolled_that_many_times)
+{
+    const transcript t = converse("2147483647 0");
+    EXPECT_EQ(rolls_asked, (std::vector<int>{2147483647}));
+    EXPECT_EQ(t.out, prompt + report("0 0 2147483647 0 0 0 ", "1.07374e+10"));
+}
+
+TEST(dialogue, the_real_die_reports_six_counts_that_sum_to_the_answer)
+{
+    seed_die_with(1);
+    rolls_asked.clear();
+    std::istringstream in("600\n0\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    run_dialogue(in, out, err);
+    const std::string text = out.str();
+    const std::string head = prompt + "\nThe observed counts: ";
+    ASSERT_EQ(text.substr(0, head.size()), head) << text;
+    // Six counts, each followed by one blank, then the rest of the report.
+    std::size_t at = head.size();
+    int total = 0;
+    for (int face = 0; face < 6; ++face) {
+        const std::size_t blank = text.find(' ', at);
+        ASSERT_NE(blank, std::string::npos) << text;
+        const std::string digits = text.substr(at, blank - at);
+        ASSERT_FALSE(digits.empty()) << text;
+        ASSERT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << text;
+        total += std::stoi(digits);
+        at = blank + 1;
+    }
+    const std::string middle = "\n\nChi-squared = ";
+    ASSERT_EQ(text.substr(at, middle.size()), middle) << text;
+    const std::string tail = "\n\n" + prompt;
+    ASSERT_GT(text.size(), at + middle.size() + tail.size()) << text;
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+    const std::string statistic =
+        text.substr(at + middle.size(), text.size() - tail.size() - at - middle.size());
+    EXPECT_EQ(statistic.find_first_not_of("0123456789.e+"), std::string::npos) << text;
+    EXPECT_EQ(total, 600);
+}
+
+// --- bad answers ---
+
+TEST(dialogue, a_word_is_refused_and_the_question_asked_again)
+{
+    const transcript t = converse("abc\n0\n");
+    EXPECT_EQ(t.out, prompt + prompt);
+    EXPECT_EQ(t.err, complaint);
+    EXPECT_TRUE(rolls_asked.empty());
+}
+
+TEST(dialogue, the_fraction_after_a_whole_number_is_refused)
+{
+    const transcript t = converse("3.7\n0\n");
+    EXPECT_EQ(t.out, prompt + report("0 0 3 0 0 0 ", "15") + prompt);
+    EXPECT_EQ(t.err, complaint);
+    EXPECT_EQ(rolls_asked, (std::vector<int>{3}));
+}
+
+TEST(dialogue, numbers_beyond_32_bits_are_refused_not_clamped)
+{
+    const transcript t = converse("2147483648 -2147483649 99999999999999999999999 0");
+    EXPECT_EQ(t.out, prompt + prompt + prompt + prompt);
+    EXPECT_EQ(t.err, complaint + complaint + complaint);
+    EXPECT_TRUE(rolls_asked.empty());
+}
+
+TEST(dialogue, a_lone_sign_is_refused)
+{
+    const transcript t = converse("- + 2 0");
+    EXPECT_EQ(t.err, complaint + complaint);
+    EXPECT_EQ(rolls_asked, (std::vector<int>{2}));
+}
+
+TEST(dialogue, the_rest_of_a_bad_word_is_skipped_up_to_white_space)
+{
+    const transcript t = converse("12abc34 5\n0");
+    EXPECT_EQ(rolls_asked, (std::vector<int>{12, 5}));
+    EXPECT_EQ(t.err, complaint);
+}
+
+TEST(dialogue, a_bad_word_at_the_end_of_input_is_refused_then_ends)
+{
+    const transcript t = converse("xyz");
+    EXPECT_EQ(t.out, prompt + prompt);
+    EXPECT_EQ(t.err, complaint);
+}
+
+TEST(dialogue, a_very_long_bad_word_is_consumed)
+{
+    const transcript t = converse(std::string(1 << 20, 'x') + " 1 0");
+    EXPECT_EQ(rolls_asked, (std::vector<int>{1}));
+    EXPECT_EQ(t.err, complaint);
+}
+
+TEST(read_answer, tells_numbers_words_and_the_end_apart)
+{
+    std::istringstream in(" 42\n-7 x9 ");
+    answer a = read_answer(in);
+    EXPECT_EQ(a.kind, answer_kind::number);
+    EXPECT_EQ(a.value, 42);
+    a = read_answer(in);
+    EXPECT_EQ(a.kind, answer_kind::number);
+    EXPECT_EQ(a.value, -7);
+    EXPECT_EQ(read_answer(in).kind, answer_kind::unreadable);
+    EXPECT_EQ(read_answer(in).kind, answer_kind::end);
+    EXPECT_EQ(read_answer(in).kind, answer_kind::end);
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+#include "experiment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::int64_t sum(const face_tally& tally)
+{
+    return std::accumulate(tally.begin(), tally.end(), std::int64_t{0});
+}
+
+std::string printed(double value)
+{
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+// --- the bands ---
+
+TEST(face_for_draw, the_extreme_draws_give_faces_one_and_six)
+{
+    EXPECT_EQ(face_for_draw(0), 0);
+    EXPECT_EQ(face_for_draw(32767), 5);
+}
+
+TEST(face_for_draw, neighbouring_draws_across_each_edge_fall_either_side)
+{
+    const int last_of_lower[] = {5242, 10485, 16055, 21626, 27196};
+    for (int f = 0; f < 5; ++f) {
+        EXPECT_EQ(face_for_draw(last_of_lower[f]), f);
+        EXPECT_EQ(face_for_draw(last_of_lower[f] + 1), f + 1);
+    }
+}
+
+TEST(face_for_draw, all_draws_fill_the_bands_of_the_table)
+{
+    face_tally counts{};
+    for (int d = 0; d <= 32767; ++d) {
+        ++counts[static_cast<std::size_t>(face_for_draw(d))];
+    }
+    EXPECT_EQ(counts, (face_tally{5243, 5243, 5570, 5571, 5570, 5571}));
+}
+
+TEST(band_starts, give_the_face_of_face_for_draw_for_every_draw)
+{
+    for (int d = 0; d <= 32767; ++d) {
+        int face = 0;
+        for (const auto start : band_starts) {
+            face += d >= start ? 1 : 0;
+        }
+        ASSERT_EQ(face, face_for_draw(d)) << "draw " << d;
+    }
+}
+
+// --- rolling ---
+
+// Rolls n times one draw at a time through face_for_draw: the plain
+// definition the fast tally must agree with.
+face_tally plain_tally(draw_source& source, int n)
+{
+    face_tally tally{};
+    for (int i = 0; i < n; ++i) {
+        ++tally[static_cast<std::size_t>(face_for_draw(take_draw(source)))];
+    }
+    return tally;
+}
+
+TEST(tally_rolls, one_roll_counts_one_face)
+{
+    seed_die_with(3);
+    const face_tally tally = tally_rolls(1);
+    EXPECT_EQ(sum(tally), 1);
+    for (const auto count : tally) {
+        EXPECT_TRUE(count == 0 || count == 1);
+    }
+}
+
+TEST(tally_rolls, no_rolls_for_zero_or_negative_counts)
+{
+    EXPECT_EQ(tally_rolls(0), face_tally{});
+    EXPECT_EQ(tally_rolls(-5), face_tally{});
+    EXPECT_EQ(tally_rolls(std::numeric_limits<int>::min()), face_tally{});
+}
+
+TEST(tally_rolls, the_same_seed_rolls_the_same)
+{
+    seed_die_with(1765152000);
+    const face_tally first = tally_rolls(1000);
+    seed_die_with(1765152000);
+    EXPECT_EQ(tally_rolls(1000), first);
+}
+
+TEST(tally_rolls_from, equals_the_draw_by_draw_tally_around_every_block_size)
+{
+    // 16-bit lanes are folded every 65535 blocks.
+    constexpr int fold = 65535 * block_draws;
+    const int sizes[] = {1,
+                         2,
+                         7,
+                         block_draws - 1,
+                         block_draws,
+                         block_draws + 1,
+                         2 * block_draws - 1,
+                         2 * block_draws + 1,
+                         fold - 1,
+                         fold,
+                         fold + 1,
+                         fold + block_draws,
+                         2 * fold + 3,
+                         3'000'001};
+    for (const int n : sizes) {
+        draw_source fast{};
+        draw_source plain{};
+        seed_source(fast, 99);
+        seed_source(plain, 99);
+        const face_tally tally = tally_rolls_from(fast, n);
+        ASSERT_EQ(tally, plain_tally(plain, n)) << "n = " << n;
+        EXPECT_EQ(sum(tally), n);
+        // Both sources have used exactly n draws.
+        EXPECT_EQ(take_draw(fast), take_draw(plain)) << "n = " << n;
+    }
+}
+
+TEST(tally_rolls_from, split_experiments_use_the_draws_of_one_in_order)
+{
+    const int splits[][2] = {
+        {1, 1},         {3, 5}, {1, block_draws}, {block_draws - 1, 2}, {block_draws + 5, 1000},
+        {17, 1'000'003}};
+    for (const auto& split : splits) {
+        const int a = split[0];
+        const int b = split[1];
+        draw_source in_two{};
+        draw_source in_one{};
+        seed_source(in_two, 5);
+        seed_source(in_one, 5);
+        const face_tally first = tally_rolls_from(in_two, a);
+        const face_tally second = tally_rolls_from(in_two, b);
+        face_tally both{};
+        for (std::size_t f = 0; f < both.size(); ++f) {
+            both[f] = first[f] + second[f];
+        }
+        EXPECT_EQ(both, tally_rolls_from(in_one, a + b)) << a << " then " << b;
+        seed_source(in_one, 5);
+        EXPECT_EQ(first, plain_tally(in_one, a)) << a << " then " << b;
+        EXPECT_EQ(second, plain_tally(in_one, b)) << a << " then " << b;
+    }
+}
+
+TEST(tally_rolls, the_largest_answer_is_counted_without_overflow)
+{
+    constexpr int n = std::numeric_limits<std::int32_t>::max();
+    seed_die_with(11);
+    const face_tally tally = tally_rolls(n);
+    EXPECT_EQ(sum(tally), n);
+    for (const auto count : tally) {
+        EXPECT_GT(count, 0);
+    }
+}
+
+// --- the statistic ---
+
+TEST(chi_squared, one_roll_gives_five_whichever_face)
+{
+    for (std::size_t f = 0; f < 6; ++f) {
+        face_tally tally{};
+        tally[f] = 1;
+        EXPECT_NEAR(chi_squared(tally, 1), 5.0, 1e-12);
+        EXPECT_EQ(printed(chi_squared(tally, 1)), "5");
+    }
+}
+
+TEST(chi_squared, two_rolls_give_ten_when_alike_and_four_when_not)
+{
+    EXPECT_EQ(printed(chi_squared({0, 0, 2, 0, 0, 0}, 2)), "10");
+    EXPECT_EQ(printed(chi_squared({1, 0, 0, 0, 0, 1}, 2)), "4");
+    EXPECT_NEAR(chi_squared({0, 0, 2, 0, 0, 0}, 2), 10.0, 1e-12);
+    EXPECT_NEAR(chi_squared({0, 1, 1, 0, 0, 0}, 2), 4.0, 1e-12);
+}
+
+TEST(chi_squared, equal_counts_give_exactly_zero)
+{
+    EXPECT_EQ(chi_squared({1, 1, 1, 1, 1, 1}, 6), 0.0);
+    EXPECT_EQ(chi_squared({100, 100, 100, 100, 100, 100}, 600), 0.0);
+    EXPECT_EQ(printed(chi_squared({7, 7, 7, 7, 7, 7}, 42)), "0");
+}
+
+TEST(chi_squared, the_six_hundred_roll_example_gives_0_56)
+{
+    const double value = chi_squared({97, 95, 104, 102, 101, 101}, 600);
+    EXPECT_NEAR(value, 0.56, 1e-12);
+    EXPECT_EQ(printed(value), "0.56");
+}
+
+TEST(chi_squared, is_summed_face_by_face_in_order)
+{
+    // The same value summed in another order or by the algebraic shortcut
+    // (6/n) * sum(count^2) - n can differ in the last bits; this is the sum
+    // of the steps exactly as the program takes them.
+    const face_tally tally = {357913941, 357913942, 357913941, 357913941, 357913941, 357913941};
+    const int n = 2147483647;
+    const double e = n / 6.0;
+    double s = 0.0;
+    for (const auto c : tally) {
+        const double d = c - e;
+        s = s + (d * d) / e;
+    }
+    EXPECT_EQ(chi_squared(tally, n), s);
+}
+
+TEST(chi_squared, values_of_a_million_and_more_print_in_exponent_notation)
+{
+    EXPECT_EQ(printed(chi_squared({200000, 0, 0, 0, 0, 0}, 200000)), "1e+06");
+    EXPECT_EQ(printed(chi_squared({199999, 0, 0, 0, 0, 0}, 199999)), "999995");
+}
+
+TEST(chi_squared, no_rolls_give_zero_rather_than_a_division_by_zero)
+{
+    EXPECT_EQ(chi_squared({}, 0), 0.0);
+}
+
+// The mean statistic over experiments of n rolls is 6 (1 - sum p^2) plus
+// 6 n sum (p - 1/6)^2 for face probabilities p: about 85 for these bands
+// at n = 100,000, and 5 for a fair die. Moving any one threshold to the
+// nearest sixth shifts the mean by 13 or more; the statistic's standard
+// deviation is about 18, so the mean of 1000 experiments lies within 0.6
+// of its expectation, and the tolerance of 4 is over six of those.
+TEST(tally_rolls, mean_statistic_grows_with_the_unfair_bands)
+{
+    const double p[6] = {5243 / 32768.0, 5243 / 32768.0, 5570 / 32768.0,
+                         5571 / 32768.0, 5570 / 32768.0, 5571 / 32768.0};
+    constexpr int n = 100'000;
+    double squares = 0.0;
+    double offsets = 0.0;
+    for (const double q : p) {
+        squares += q * q;
+        offsets += (q - 1.0 / 6.0) * (q - 1.0 / 6.0);
+    }
+    const double expected_mean = 6.0 * (1.0 - squares) + 6.0 * n * offsets;
+    ASSERT_NEAR(expected_mean, 85.0, 1.0);
+
+    constexpr int experiments = 1000;
+    seed_die_with(20261208);
+    double total = 0.0;
+    for (int i = 0; i < experiments; ++i) {
+        total += chi_squared(tally_rolls(n), n);
+    }
+    EXPECT_NEAR(total / experiments, expected_mean, 4.0);
+}
+
+}  // namespace

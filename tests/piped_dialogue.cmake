@@ -1,0 +1,50 @@
+# Runs the built program with piped answers and checks what it writes.
+#   cmake -DPROGRAM=... [-DEMULATOR=...] -P piped_dialogue.cmake
+# Line ends may come out as CR LF on Windows; they are read as LF.
+
+function(run_program input out_var err_var)
+  file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/piped_input.txt" "${input}")
+  execute_process(
+    COMMAND ${EMULATOR} "${PROGRAM}"
+    INPUT_FILE "${CMAKE_CURRENT_BINARY_DIR}/piped_input.txt"
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status
+    TIMEOUT 60)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "exit status ${status} for input [${input}]")
+  endif()
+  string(REPLACE "\r\n" "\n" out "${out}")
+  string(REPLACE "\r\n" "\n" err "${err}")
+  set(${out_var} "${out}" PARENT_SCOPE)
+  set(${err_var} "${err}" PARENT_SCOPE)
+endfunction()
+
+set(prompt "How many times do you want to roll the die (enter 0 to quit): ")
+set(complaint "The answer must be a whole number of rolls, at most 2147483647.\n")
+
+# One roll, then zero.
+run_program("1\n0\n" out err)
+set(prompt_re "How many times do you want to roll the die \\(enter 0 to quit\\): ")
+set(one_roll "^${prompt_re}\nThe observed counts: ([01] )+\n\nChi-squared = 5\n\n${prompt_re}$")
+if(NOT out MATCHES "${one_roll}")
+  message(FATAL_ERROR "unexpected report for one roll:\n[${out}]")
+endif()
+string(REGEX MATCH "counts: [01 ]+" counts "${out}")
+string(REGEX MATCHALL "[01] " faces "${counts}")
+string(REGEX MATCHALL "1" ones "${counts}")
+list(LENGTH faces face_count)
+list(LENGTH ones one_count)
+if(NOT face_count EQUAL 6 OR NOT one_count EQUAL 1 OR NOT err STREQUAL "")
+  message(FATAL_ERROR "one roll must count one face:\n[${out}]\n[${err}]")
+endif()
+
+# Bad answers are refused on standard error; end of input ends quietly.
+run_program("abc 2147483648" out err)
+if(NOT out STREQUAL "${prompt}${prompt}${prompt}" OR NOT err STREQUAL "${complaint}${complaint}")
+  message(FATAL_ERROR "unexpected handling of bad answers:\n[${out}]\n[${err}]")
+endif()
+
+# Empty input.
+run_program("" out err)
+if(NOT out STREQUAL "${prompt}" OR NOT err STREQUAL "")
+  message(FATAL_ERROR "unexpected output for empty input:\n[${out}]\n[${err}]")
+endif()
