@@ -1,19 +1,40 @@
 # Runs the built program with piped answers and checks what it writes.
-#   cmake -DPROGRAM=... [-DEMULATOR=...] -P piped_dialogue.cmake
-# Line ends may come out as CR LF on Windows; they are read as LF.
+#   cmake -DPROGRAM=... [-DEMULATOR=...] [-DWINDOWS_LINE_ENDS=ON] -P piped_dialogue.cmake
+# With WINDOWS_LINE_ENDS every line end must be CR LF; it is then read as LF.
 
 function(run_program input out_var err_var)
   file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/piped_input.txt" "${input}")
   execute_process(
     COMMAND ${EMULATOR} "${PROGRAM}"
     INPUT_FILE "${CMAKE_CURRENT_BINARY_DIR}/piped_input.txt"
-    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status
+    # Files rather than variables: those would turn CR LF into LF.
+    OUTPUT_FILE "${CMAKE_CURRENT_BINARY_DIR}/piped_output.txt"
+    ERROR_FILE "${CMAKE_CURRENT_BINARY_DIR}/piped_error.txt"
+    RESULT_VARIABLE status
     TIMEOUT 60)
+  file(READ "${CMAKE_CURRENT_BINARY_DIR}/piped_output.txt" out)
+  file(READ "${CMAKE_CURRENT_BINARY_DIR}/piped_error.txt" err)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "exit status ${status} for input [${input}]")
   endif()
+  if(WINDOWS_LINE_ENDS)
+    # Byte by byte, as CMake's own reading would hide a missing CR.
+    file(READ "${CMAKE_CURRENT_BINARY_DIR}/piped_output.txt" hex HEX)
+    string(REGEX REPLACE "(..)" "\\1;" bytes "${hex}")
+    set(previous "")
+    foreach(byte IN LISTS bytes)
+      if(byte STREQUAL "0a" AND NOT previous STREQUAL "0d")
+        message(FATAL_ERROR "a line end is not CR LF:\n[${out}]")
+      endif()
+      set(previous "${byte}")
+    endforeach()
+  endif()
   string(REPLACE "\r\n" "\n" out "${out}")
   string(REPLACE "\r\n" "\n" err "${err}")
+  if(EMULATOR)
+    # wine's own diagnostics, such as "0044:err:winediag:...", are not ours.
+    string(REGEX REPLACE "[0-9a-f]+:(err|fixme|warn|trace):[^\n]*\n" "" err "${err}")
+  endif()
   set(${out_var} "${out}" PARENT_SCOPE)
   set(${err_var} "${err}" PARENT_SCOPE)
 endfunction()
