@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ctime>
 #include <limits>
 #include <numeric>
 #include <sstream>
@@ -95,6 +96,23 @@ TEST(tally_rolls, the_same_seed_rolls_the_same)
     const face_tally first = tally_rolls(1000);
     seed_die_with(1765152000);
     EXPECT_EQ(tally_rolls(1000), first);
+}
+
+TEST(seed_die, seeds_with_the_low_32_bits_of_the_calendar_time)
+{
+    // Retried should the clock tick between reading it and seeding.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        seed_die();
+        const face_tally from_clock = tally_rolls(1000);
+        if (std::time(nullptr) != before) {
+            continue;
+        }
+        seed_die_with(static_cast<std::uint32_t>(before));
+        EXPECT_EQ(tally_rolls(1000), from_clock);
+        return;
+    }
+    FAIL() << "the clock kept ticking";
 }
 
 TEST(tally_rolls_from, equals_the_draw_by_draw_tally_around_every_block_size)
