@@ -36,7 +36,7 @@ void reference_loop(benchmark::State& state)
 {
     std::srand(1);
     const auto n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(reference_tally(n));
     }
     set_rate(state);
@@ -46,7 +46,7 @@ void fast_tally(benchmark::State& state)
 {
     seed_die_with(1);
     const auto n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(tally_rolls(n));
     }
     set_rate(state);

@@ -165,9 +165,9 @@ TEST(draw_source, successive_draws_are_independent_in_their_high_bits)
     constexpr std::int64_t pairs = 2'000'000;
     std::vector<std::int64_t> counts(256);
     for (std::int64_t i = 0; i < pairs; ++i) {
-        const int high_first = take_draw(source) >> 11;
-        const int high_second = take_draw(source) >> 11;
-        ++counts[static_cast<std::size_t>(high_first * 16 + high_second)];
+        const std::size_t high_first = take_draw(source) >> 11U;
+        const std::size_t high_second = take_draw(source) >> 11U;
+        ++counts[high_first * 16 + high_second];
     }
     expect_plausible(uniform_chi_squared(counts, pairs), 255);
 }

@@ -10,6 +10,7 @@ command -v dieharder >/dev/null || { echo "needs dieharder: apt-get install dieh
 cmake -S . -B build >/dev/null
 cmake --build build -j2 --target raw_draws >/dev/null
 start=$(date +%s)
-./build/tools/raw_draws "$seed" | dieharder -g 200 -a | tee "$report"
+# raw_draws ends by SIGPIPE once dieharder has read enough; that is no failure.
+{ ./build/tools/raw_draws "$seed" || true; } | dieharder -g 200 -a | tee "$report"
 echo "seconds: $(( $(date +%s) - start ))" | tee -a "$report"
 echo "FAILED: $(grep -c FAILED "$report" || true)  WEAK: $(grep -c WEAK "$report" || true)  PASSED: $(grep -c PASSED "$report" || true)"
