@@ -1,7 +1,6 @@
 #include "dialogue.h"
 
 #include <istream>
-#include <limits>
 #include <locale>
 #include <ostream>
 
@@ -59,8 +58,7 @@ void run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, roll_f
             return;
         }
         if (a.kind == answer_kind::unreadable) {
-            err << "The answer must be a whole number of rolls, at most "
-                << std::numeric_limits<std::int32_t>::max() << '.' << std::endl;
+            err << complaint_text << std::endl;
             out << prompt_text << std::flush;
             continue;
         }

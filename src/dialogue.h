@@ -11,6 +11,9 @@ inline constexpr std::string_view prompt_text =
     "How many times do you want to roll the die (enter 0 to quit): ";
 inline constexpr std::string_view counts_label = "The observed counts: ";
 inline constexpr std::string_view statistic_label = "Chi-squared = ";
+// Written to the error stream, with a line end, for each unreadable answer.
+inline constexpr std::string_view complaint_text =
+    "The answer must be a whole number of rolls, at most 2147483647.";
 
 // What one attempt to read an answer found.
 enum class answer_kind {

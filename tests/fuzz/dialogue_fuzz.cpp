@@ -1,12 +1,14 @@
 // libFuzzer target: the whole dialogue over any bytes, with a stand-in die
 // so that huge answers cost nothing. Checks that every report is asked for a
-// positive number of rolls and that standard output holds only prompts and
-// well-formed reports.
+// positive number of rolls, that standard output holds only prompts and
+// well-formed reports, and that each prompt written again follows exactly
+// one complaint.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "dialogue.h"
 
@@ -26,6 +28,29 @@ face_tally spread_evenly(int n)
 
 }  // namespace
 
+// Whether `text` holds `part` at `at`; if so, moves `at` past it.
+bool take(const std::string& text, std::size_t& at, std::string_view part)
+{
+    if (text.compare(at, part.size(), part) != 0) {
+        return false;
+    }
+    at += part.size();
+    return true;
+}
+
+// Moves `at` past a run of decimal digits, or of the characters a default
+// formatted double may hold; false for an empty run.
+bool take_run(const std::string& text, std::size_t& at, const char* allowed)
+{
+    const std::size_t end = text.find_first_not_of(allowed, at);
+    const std::size_t stop = end == std::string::npos ? text.size() : end;
+    if (stop == at) {
+        return false;
+    }
+    at = stop;
+    return true;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
@@ -33,19 +58,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream err;
     run_dialogue(in, out, err, spread_evenly);
 
-    // Output starts with a prompt and ends with one; every report between
-    // them has the fixed shape.
+    // Standard output: the first prompt, then any run of prompts written
+    // again after a refused answer and of reports each closed by a prompt.
     const std::string text = out.str();
-    const std::string prompt(prompt_text);
-    if (text.compare(0, prompt.size(), prompt) != 0 ||
-        text.compare(text.size() - prompt.size(), prompt.size(), prompt) != 0) {
+    std::size_t at = 0;
+    std::size_t prompts_again = 0;
+    if (!take(text, at, prompt_text)) {
         std::abort();
     }
-    const std::string complaint =
-        "The answer must be a whole number of rolls, at most 2147483647.\n";
+    while (at < text.size()) {
+        if (take(text, at, prompt_text)) {
+            ++prompts_again;
+            continue;
+        }
+        bool report = take(text, at, "\n") && take(text, at, counts_label);
+        for (int face = 0; report && face < 6; ++face) {
+            report = take_run(text, at, "0123456789") && take(text, at, " ");
+        }
+        report = report && take(text, at, "\n\n") && take(text, at, statistic_label) &&
+                 take_run(text, at, "0123456789.e+-") && take(text, at, "\n\n") &&
+                 take(text, at, prompt_text);
+        if (!report) {
+            std::abort();
+        }
+    }
+
+    // Standard error: one complaint line for each prompt written again.
+    const std::string complaint = std::string(complaint_text) + "\n";
     const std::string complaints = err.str();
-    for (std::size_t at = 0; at < complaints.size(); at += complaint.size()) {
-        if (complaints.compare(at, complaint.size(), complaint) != 0) {
+    if (complaints.size() != prompts_again * complaint.size()) {
+        std::abort();
+    }
+    for (std::size_t c = 0; c < complaints.size(); c += complaint.size()) {
+        if (complaints.compare(c, complaint.size(), complaint) != 0) {
             std::abort();
         }
     }
