@@ -20,6 +20,7 @@ enum class answer_kind {
     number,      // a whole number in the signed 32-bit range, in `value`
     unreadable,  // not such a number; the offending word has been skipped
     end,         // no more input
+    failed,      // the stream reported a read error (badbit)
 };
 
 struct answer {
@@ -35,7 +36,17 @@ answer read_answer(std::istream& in);
 // How an experiment is rolled; tests and fuzzers pass a stand-in.
 using roll_function = face_tally (*)(int n);
 
-// Runs the dialogue until an answer of zero or less or the end of input.
-// Reports go to `out`; a line on `err` explains each unreadable answer.
-void run_dialogue(std::istream& in, std::ostream& out, std::ostream& err,
-                  roll_function roll = tally_rolls);
+// Why the dialogue stopped.
+enum class dialogue_end {
+    finished,       // an answer of zero or less, or the end of input
+    input_failed,   // `in` could not be read
+    output_failed,  // a write to `out` failed
+    errors_failed,  // a write to `err` failed
+};
+
+// Runs the dialogue until an answer of zero or less, the end of input, or
+// the first failed read or write, after which nothing more is rolled or
+// written. Reports go to `out`; a line on `err` explains each unreadable
+// answer.
+[[nodiscard]] dialogue_end run_dialogue(std::istream& in, std::ostream& out, std::ostream& err,
+                                        roll_function roll = tally_rolls);

@@ -6,7 +6,9 @@
 #include <limits>
 #include <numeric>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,6 +33,7 @@ face_tally split_between_one_and_six(int n)
 struct transcript {
     std::string out;
     std::string err;
+    dialogue_end end;
 };
 
 transcript converse(const std::string& input, roll_function roll = all_on_face_three)
@@ -39,8 +42,8 @@ transcript converse(const std::string& input, roll_function roll = all_on_face_t
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
-    run_dialogue(in, out, err, roll);
-    return {out.str(), err.str()};
+    const dialogue_end end = run_dialogue(in, out, err, roll);
+    return {out.str(), err.str(), end};
 }
 
 std::string report(const std::string& counts, const std::string& statistic)
@@ -57,6 +60,7 @@ TEST(dialogue, zero_at_the_first_prompt_writes_only_the_prompt)
     const transcript t = converse("0\n");
     EXPECT_EQ(t.out, prompt);
     EXPECT_EQ(t.err, "");
+    EXPECT_EQ(t.end, dialogue_end::finished);
     EXPECT_TRUE(rolls_asked.empty());
 }
 
@@ -74,6 +78,7 @@ TEST(dialogue, end_of_input_ends_quietly)
     const transcript t = converse("4");
     EXPECT_EQ(t.out, prompt + report("0 0 4 0 0 0 ", "20"));
     EXPECT_EQ(t.err, "");
+    EXPECT_EQ(t.end, dialogue_end::finished);
 }
 
 TEST(dialogue, nothing_is_read_after_the_closing_answer)
@@ -81,7 +86,7 @@ TEST(dialogue, nothing_is_read_after_the_closing_answer)
     std::istringstream in("0 5\n");
     std::ostringstream out;
     std::ostringstream err;
-    run_dialogue(in, out, err, all_on_face_three);
+    EXPECT_EQ(run_dialogue(in, out, err, all_on_face_three), dialogue_end::finished);
     int rest = 0;
     EXPECT_TRUE(in >> rest);
     EXPECT_EQ(rest, 5);
@@ -133,7 +138,7 @@ TEST(dialogue, the_real_die_reports_six_counts_that_sum_to_the_answer)
     std::istringstream in("600\n0\n");
     std::ostringstream out;
     std::ostringstream err;
-    run_dialogue(in, out, err);
+    ASSERT_EQ(run_dialogue(in, out, err), dialogue_end::finished);
     const std::string text = out.str();
     const std::string head = prompt + "\nThe observed counts: ";
     ASSERT_EQ(text.substr(0, head.size()), head) << text;
@@ -226,6 +231,95 @@ TEST(read_answer, tells_numbers_words_and_the_end_apart)
     EXPECT_EQ(read_answer(in).kind, answer_kind::unreadable);
     EXPECT_EQ(read_answer(in).kind, answer_kind::end);
     EXPECT_EQ(read_answer(in).kind, answer_kind::end);
+}
+
+// --- failed reads and writes ---
+
+// Serves `text`, then fails with a read error as a stream buffer must
+// report one: by throwing, which the stream turns into badbit.
+class failing_input : public std::streambuf {
+  public:
+    explicit failing_input(std::string text) : text_(std::move(text))
+    {
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+  protected:
+    int_type underflow() override
+    {
+        throw std::ios_base::failure("read error");
+    }
+
+  private:
+    std::string text_;
+};
+
+// Takes `room` characters, then fails every write.
+class failing_output : public std::streambuf {
+  public:
+    explicit failing_output(std::size_t room) : room_(room) {}
+    std::string taken;
+
+  protected:
+    int_type overflow(int_type c) override
+    {
+        if (taken.size() == room_) {
+            return traits_type::eof();
+        }
+        taken.push_back(traits_type::to_char_type(c));
+        return c;
+    }
+
+  private:
+    std::size_t room_;
+};
+
+TEST(dialogue, a_read_error_ends_it_and_what_it_cut_short_is_not_acted_on)
+{
+    struct row {
+        const char* before_error;
+        std::vector<int> rolled;
+    };
+    // In turn: at the first answer, inside a number (where "123" may have
+    // been on its way), in white space, inside a bad word.
+    const row rows[] = {{"", {}}, {"5 1", {5}}, {"3 ", {3}}, {"7 x", {7}}};
+    for (const row& r : rows) {
+        rolls_asked.clear();
+        failing_input buffer(r.before_error);
+        std::istream in(&buffer);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(run_dialogue(in, out, err, all_on_face_three), dialogue_end::input_failed)
+            << r.before_error;
+        EXPECT_EQ(rolls_asked, r.rolled) << r.before_error;
+        EXPECT_EQ(err.str(), "") << r.before_error;
+    }
+}
+
+TEST(dialogue, a_failed_write_stops_it_before_anything_more_is_rolled)
+{
+    const std::string one_report = prompt + report("0 0 5 0 0 0 ", "25");
+    // The first prompt, the middle of the first report, the second prompt.
+    for (const std::size_t room : {std::size_t{0}, prompt.size() + 3, one_report.size() - 1}) {
+        rolls_asked.clear();
+        std::istringstream in("5 7 0");
+        failing_output buffer(room);
+        std::ostream out(&buffer);
+        std::ostringstream err;
+        EXPECT_EQ(run_dialogue(in, out, err, all_on_face_three), dialogue_end::output_failed)
+            << room;
+        EXPECT_EQ(rolls_asked, room == 0 ? std::vector<int>{} : std::vector<int>{5}) << room;
+        EXPECT_EQ(buffer.taken, one_report.substr(0, room));
+    }
+    // A complaint that cannot be written ends the dialogue too.
+    rolls_asked.clear();
+    std::istringstream in("abc 5 0");
+    std::ostringstream out;
+    failing_output no_room(0);
+    std::ostream err(&no_room);
+    EXPECT_EQ(run_dialogue(in, out, err, all_on_face_three), dialogue_end::errors_failed);
+    EXPECT_TRUE(rolls_asked.empty());
+    EXPECT_EQ(out.str(), prompt);
 }
 
 }  // namespace

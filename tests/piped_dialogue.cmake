@@ -69,3 +69,40 @@ run_program("" out err)
 if(NOT out STREQUAL "${prompt}" OR NOT err STREQUAL "")
   message(FATAL_ERROR "unexpected output for empty input:\n[${out}]\n[${err}]")
 endif()
+
+# Failed reads and writes: one line on standard error and status 1, with
+# nothing rolled after the failure. Each case runs under sh, which can close
+# a descriptor or ignore SIGPIPE before it starts the program; RUN in the
+# script stands for the program followed by a line with its status.
+function(expect_failure what script expected_err)
+  if(EMULATOR)
+    set(run "{ \"${EMULATOR}\" \"${PROGRAM}\"; echo \"status $?\" >&2; }")
+  else()
+    set(run "{ \"${PROGRAM}\"; echo \"status $?\" >&2; }")
+  endif()
+  string(REPLACE "RUN" "${run}" script "${script}")
+  execute_process(
+    COMMAND sh -c "${script}"
+    OUTPUT_VARIABLE out
+    ERROR_VARIABLE err
+    TIMEOUT 60)
+  if(EMULATOR)
+    string(REGEX REPLACE "[0-9a-f]+:(err|fixme|warn|trace):[^\n]*\n" "" err "${err}")
+  endif()
+  string(REPLACE "\r\n" "\n" err "${err}")
+  if(NOT err MATCHES "^${expected_err}\nstatus 1\n$")
+    message(FATAL_ERROR "${what}: unexpected end:\n[${err}]")
+  endif()
+endfunction()
+set(no_write "die_roll: standard output could not be written")
+set(no_read "die_roll: standard input could not be read")
+if(NOT WINDOWS_LINE_ENDS)
+  expect_failure("a full disk" "echo '5 0' | RUN > /dev/full" "${no_write}: No space left on device")
+  expect_failure("closed output" "echo '5 0' | RUN >&-" "${no_write}: Bad file descriptor")
+  expect_failure("a directory as input" "RUN < / > /dev/null" "${no_read}: Is a directory")
+  # With SIGPIPE ignored a reader that has gone is a failed write, not an
+  # endless dialogue.
+  expect_failure("a reader that has gone"
+    "trap '' PIPE; yes 1 2>/dev/null | RUN | head -c 200 >/dev/null"
+    "${no_write}: Broken pipe")
+endif()

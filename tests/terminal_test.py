@@ -51,18 +51,35 @@ def check_terminal(program):
     assert len(counts) == 6 and sum(counts) == 3, counts
 
     os.write(fd, b"0\n")
-    _, status = os.waitpid(pid, 0)
+    status = wait_for(pid)
     assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, status
     os.close(fd)
 
 
+def wait_for(pid):
+    """The child's status; kills it if it has not ended within the deadline."""
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline:
+        done, status = os.waitpid(pid, os.WNOHANG)
+        if done:
+            return status
+        time.sleep(0.01)
+    os.kill(pid, 9)
+    os.waitpid(pid, 0)
+    raise AssertionError("the program did not end")
+
+
 def check_no_input(program):
-    for name, stdin in (("empty", subprocess.DEVNULL), ("closed", None)):
+    # Empty input is the end of the dialogue; a closed descriptor is a read error.
+    for name, stdin, status, err in (
+            ("empty", subprocess.DEVNULL, 0, b""),
+            ("closed", None, 1, b"die_roll: standard input could not be read: Bad file descriptor\n")):
         closing = (lambda: os.close(0)) if stdin is None else None
         done = subprocess.run([program], stdin=stdin, preexec_fn=closing, capture_output=True,
                               timeout=TIMEOUT)
-        assert done.returncode == 0, (name, done.returncode)
+        assert done.returncode == status, (name, done.returncode)
         assert done.stdout.decode() == PROMPT, (name, done.stdout)
+        assert done.stderr == err, (name, done.stderr)
 
 
 def main():

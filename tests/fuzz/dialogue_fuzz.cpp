@@ -56,7 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::ostringstream out;
     std::ostringstream err;
-    run_dialogue(in, out, err, spread_evenly);
+    // String streams never fail, so the dialogue can end only one way.
+    if (run_dialogue(in, out, err, spread_evenly) != dialogue_end::finished) {
+        std::abort();
+    }
 
     // Standard output: the first prompt, then any run of prompts written
     // again after a refused answer and of reports each closed by a prompt.

@@ -1,0 +1,75 @@
+# Installation and packages: `cmake --install`, `cpack -G DEB` on Linux and
+# `cpack -G ZIP` in the Windows builds.
+include(GNUInstallDirs)
+
+# Debian's package names allow no underscore; the program keeps its own name.
+set(die_roll_package die-roll)
+
+if(WIN32)
+  # One folder to unpack: the program beside its README and licence.
+  install(TARGETS die_roll RUNTIME DESTINATION .)
+  install(FILES README.md DESTINATION .)
+  install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+else()
+  set(die_roll_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${die_roll_package})
+  install(TARGETS die_roll RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES docs/die_roll.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES README.md LICENSE docs/changelog DESTINATION ${die_roll_docdir})
+endif()
+
+# A parent project that adds this one makes its own packages.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
+
+set(CPACK_PACKAGE_NAME die_roll)
+set(CPACK_PACKAGE_VENDOR "the die_roll authors")
+set(CPACK_PACKAGE_CONTACT "die_roll authors <die-roll@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "roll a slightly unfair die and report the chi-squared statistic")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_IGNORE_FILES "/build[^/]*/" "/\\\\.git/")
+
+# Debian: policy wants the manual page and the changelog compressed and the
+# licence as a machine-readable copyright file, which a plain install does
+# not; debian_layout.cmake reshapes the staged files before they are packed.
+set(CPACK_DEBIAN_PACKAGE_NAME ${die_roll_package})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "die_roll asks how many times to roll a six-sided die, rolls it that many
+times and reports the six observed counts together with Pearson's
+chi-squared statistic against a fair die's expectation. It asks again after
+every report and ends at the first answer of zero or less.
+.
+The simulated die is deliberately a little unfair: its thresholds cut bands
+of unequal width, so small experiments look fair while the statistic of a
+large one grows in proportion to the number of rolls. It is a small lesson
+in how much data a goodness-of-fit test needs to see a small bias. The roll
+loop is vectorised: two billion rolls take well under a second.")
+set(die_roll_copyright ${PROJECT_BINARY_DIR}/copyright)
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE die_roll_licence_lines)
+set(die_roll_licence "")
+foreach(line IN LISTS die_roll_licence_lines)
+  if(line STREQUAL "")
+    string(APPEND die_roll_licence " .\n")
+  else()
+    string(APPEND die_roll_licence " ${line}\n")
+  endif()
+endforeach()
+file(WRITE ${die_roll_copyright}
+  "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+  "Upstream-Name: die_roll\n"
+  "\n"
+  "Files: *\n"
+  "Copyright: 2026 the die_roll authors\n"
+  "License: Expat\n"
+  "${die_roll_licence}")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian_layout.cmake)
+set(CPACK_DIE_ROLL_COPYRIGHT ${die_roll_copyright})
+set(CPACK_DIE_ROLL_DOCDIR ${die_roll_docdir})
+set(CPACK_DIE_ROLL_MANDIR ${CMAKE_INSTALL_MANDIR})
+
+include(CPack)
