@@ -1,5 +1,6 @@
 // ns per roll: the plain loop of one C-runtime rand() call, one division
-// and up to five comparisons per roll, beside the program's tally_rolls.
+// and up to five comparisons per roll, beside the program's tally_rolls
+// with each copy of its roll loop.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -42,20 +43,40 @@ void reference_loop(benchmark::State& state)
     set_rate(state);
 }
 
-void fast_tally(benchmark::State& state)
+// tally_rolls with one copy of the roll loop pinned.
+void fast_tally(benchmark::State& state, roll_copy copy)
 {
+    if (!pin_roll_copy(copy)) {
+        state.SkipWithError("this processor cannot run this copy");
+        return;
+    }
     seed_die_with(1);
     const auto n = static_cast<int>(state.range(0));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(tally_rolls(n));
     }
     set_rate(state);
+    pin_roll_copy(fastest_roll_copy());
 }
 
 }  // namespace
 
 BENCHMARK(reference_loop)->Arg(1000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(fast_tally)->Arg(1000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(fast_tally)->Arg(2'147'483'647)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(fast_tally, avx2, roll_copy::avx2)
+    ->Arg(1000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fast_tally, avx2_buffered, roll_copy::avx2_buffered)
+    ->Arg(1000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fast_tally, baseline, roll_copy::baseline)
+    ->Arg(1000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fast_tally, avx2, roll_copy::avx2)
+    ->Arg(2'147'483'647)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <streambuf>
 
+#include "platform.h"
+
 namespace {
 
 // The errno of a failed C runtime call, or 0 where it gave none; errno is
@@ -143,12 +145,8 @@ std::string console_failure_reason(console_stream which)
     if (!failure.failed || failure.error == 0) {
         return {};
     }
-#if defined(_WIN32)
-    // The Windows C runtime gives EINVAL for every system error it has no
-    // errno for (a broken pipe, a directory as input), so it says nothing.
-    if (failure.error == EINVAL) {
+    if (einval_hides_the_reason && failure.error == EINVAL) {
         return {};
     }
-#endif
     return std::strerror(failure.error);
 }

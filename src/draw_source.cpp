@@ -15,16 +15,9 @@ std::uint64_t splitmix64_next(std::uint64_t& counter)
 
 std::uint64_t xoshiro_next(xoshiro_state& s)
 {
-    // One step of xoshiro256++; make_block does the same for all lanes.
-    const std::uint64_t result = std::rotl(s[0] + s[3], 23) + s[0];
-    const std::uint64_t t = s[1] << 17;
-    s[2] ^= s[0];
-    s[3] ^= s[1];
-    s[1] ^= s[2];
-    s[0] ^= s[3];
-    s[2] ^= t;
-    s[3] = std::rotl(s[3], 45);
-    return result;
+    std::uint64_t out = 0;
+    xoshiro_step(out, s[0], s[1], s[2], s[3]);
+    return out;
 }
 
 void xoshiro_jump(xoshiro_state& s, const std::array<std::uint64_t, 4>& jump)
@@ -45,7 +38,7 @@ void xoshiro_jump(xoshiro_state& s, const std::array<std::uint64_t, 4>& jump)
     s = sum;
 }
 
-void seed_source(draw_source& source, std::uint32_t seed)
+draw_source::draw_source(std::uint32_t seed)
 {
     // SplitMix64 spreads the 32 seed bits over the first lane's 256 (as the
     // generator's authors advise); four successive SplitMix64 outputs are
@@ -56,23 +49,33 @@ void seed_source(draw_source& source, std::uint32_t seed)
     for (auto& w : lane) {
         w = splitmix64_next(counter);
     }
-    for (int j = 0; j < lane_count; ++j) {
+    for (std::size_t j = 0; j < lane_count; ++j) {
         if (j > 0) {
             xoshiro_jump(lane, jump_2_128);
         }
         for (std::size_t w = 0; w < lane.size(); ++w) {
-            source.word[w][j] = lane[w];
+            word_[w][j] = lane[w];
         }
     }
-    source.pending = {};
-    source.next_pending = block_draws;
 }
 
-std::uint16_t take_draw(draw_source& source)
+void draw_source::make_block(std::array<std::uint16_t, block_draws>& draws)
 {
-    if (source.next_pending == block_draws) {
-        make_block(source, source.pending);
-        source.next_pending = 0;
+    std::size_t i = 0;
+    for (std::size_t j = 0; j < lane_count; ++j) {
+        std::uint64_t out = 0;
+        xoshiro_step(out, word_[0][j], word_[1][j], word_[2][j], word_[3][j]);
+        for (int k = 0; k < draws_per_word; ++k) {
+            draws[i++] = static_cast<std::uint16_t>((out >> (16 * k)) & 0x7fff);
+        }
     }
-    return source.pending[static_cast<std::size_t>(source.next_pending++)];
+}
+
+std::uint16_t draw_source::take_draw()
+{
+    if (next_pending_ == block_draws) {
+        make_block(pending_);
+        next_pending_ = 0;
+    }
+    return pending_[static_cast<std::size_t>(next_pending_++)];
 }

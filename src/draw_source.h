@@ -10,74 +10,116 @@
 // One step of all lanes is a block of `block_draws` draws. The sequence of
 // draws is block after block, and within a block lane after lane, piece
 // after piece: block b, lane j, piece k is draw b*block_draws + 4*j + k.
-// Draws made ahead of need wait in `pending` for the next caller, so every
-// draw is used exactly once, in order.
+// Draws made ahead of need wait for the next caller, so every draw is used
+// exactly once, in order.
 //
 // This file knows nothing of dice: the mapping of draws to faces lives in
 // experiment.h.
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#include "platform.h"
 
 inline constexpr int max_draw = 32767;
 inline constexpr int lane_count = 4;
 inline constexpr int draws_per_word = 4;
 inline constexpr int block_draws = lane_count * draws_per_word;
 
-// xoshiro256++ state of one stream: four words, never all zero.
-using xoshiro_state = std::array<std::uint64_t, 4>;
-
-struct draw_source {
-    // word[k][j] is word k of lane j's state: laid out by word so that one
-    // step of all lanes is a handful of vector operations.
-    std::uint64_t word[4][lane_count];
-    // Draws already made but not yet used; pending[next_pending] is next.
-    std::array<std::uint16_t, block_draws> pending;
-    int next_pending;
-};
-
-// Fills all lanes from a 32-bit seed and empties the pending draws.
-void seed_source(draw_source& source, std::uint32_t seed);
-
-// The next draw of the sequence, 0 to 32767.
-std::uint16_t take_draw(draw_source& source);
-
-// The next block, bypassing the pending draws (the caller must have used
-// them up). Inline, as the fast tally loop is built around it.
-inline void make_block(draw_source& source, std::array<std::uint16_t, block_draws>& draws)
+// One step of xoshiro256++ on the state s0..s3: sets `out` to the output
+// and advances the state. `word` is std::uint64_t, or a vector of them that
+// steps as many streams at once; the rotations are written as shifts so
+// that both take them. (The output is no return value, as returning a
+// vector by value draws an ABI warning where the caller is built for AVX2.)
+template <class word>
+DIE_ROLL_ALWAYS_INLINE inline void xoshiro_step(word& out, word& s0, word& s1, word& s2, word& s3)
 {
-    std::uint64_t out[lane_count];
-    auto& s = source.word;
-    for (int j = 0; j < lane_count; ++j) {
-        out[j] = std::rotl(s[0][j] + s[3][j], 23) + s[0][j];
-        const std::uint64_t t = s[1][j] << 17;
-        s[2][j] ^= s[0][j];
-        s[3][j] ^= s[1][j];
-        s[1][j] ^= s[2][j];
-        s[0][j] ^= s[3][j];
-        s[2][j] ^= t;
-        s[3][j] = std::rotl(s[3][j], 45);
-    }
-    if constexpr (std::endian::native == std::endian::little) {
-        // The pieces of each word already sit low end first in memory.
-        std::memcpy(draws.data(), out, sizeof out);
-        for (auto& d : draws) {
-            d &= 0x7fff;
-        }
-    } else {
-        std::size_t i = 0;
-        for (const std::uint64_t word : out) {
-            for (int k = 0; k < draws_per_word; ++k) {
-                draws[i++] = static_cast<std::uint16_t>((word >> (16 * k)) & 0x7fff);
-            }
-        }
-    }
+    const word sum = s0 + s3;
+    out = ((sum << 23) | (sum >> 41)) + s0;
+    const word t = s1 << 17;
+    s2 ^= s0;
+    s3 ^= s1;
+    s1 ^= s2;
+    s0 ^= s3;
+    s2 ^= t;
+    s3 = (s3 << 45) | (s3 >> 19);
 }
 
+class draw_source {
+  public:
+    // Fills all lanes from the seed; no draw is pending.
+    explicit draw_source(std::uint32_t seed);
+
+    // The next draw of the sequence, 0 to 32767.
+    std::uint16_t take_draw();
+
+    // How many draws of the last block made are still to be taken.
+    [[nodiscard]] int draws_pending() const
+    {
+        return block_draws - next_pending_;
+    }
+
+#if defined(DIE_ROLL_VECTORS)
+    template <int bytes>
+    using draw_vector = typename vector_types<bytes>::draws;
+    // Vectors of draws of `bytes` bytes that one block fills.
+    template <int bytes>
+    static constexpr int vectors_per_block = block_draws * 2 / bytes;
+
+    // Makes `blocks` whole blocks, in order, and hands each of their draws
+    // to use(draw_vector<bytes>), a vector at a time, in draw order. No
+    // draw may be pending. Inline, as the roll loop is built around it.
+    template <int bytes, class consumer>
+    DIE_ROLL_ALWAYS_INLINE void make_blocks(std::uint64_t blocks, consumer&& use)
+    {
+        using words = typename vector_types<bytes>::words;
+        constexpr std::size_t parts = vectors_per_block<bytes>;
+        constexpr std::size_t lanes_per_part = lane_count / parts;
+        static_assert(sizeof(words) == lanes_per_part * sizeof word_[0][0]);
+        // The state of the lanes of one vector, as named members: GCC keeps
+        // these in registers, where it spills a plain array of them.
+        struct part_state {
+            words s0, s1, s2, s3;
+        } s[parts];
+        for (std::size_t p = 0; p < parts; ++p) {
+            std::memcpy(&s[p].s0, &word_[0][p * lanes_per_part], sizeof(words));
+            std::memcpy(&s[p].s1, &word_[1][p * lanes_per_part], sizeof(words));
+            std::memcpy(&s[p].s2, &word_[2][p * lanes_per_part], sizeof(words));
+            std::memcpy(&s[p].s3, &word_[3][p * lanes_per_part], sizeof(words));
+        }
+        for (; blocks > 0; --blocks) {
+            for (std::size_t p = 0; p < parts; ++p) {
+                words out;
+                xoshiro_step(out, s[p].s0, s[p].s1, s[p].s2, s[p].s3);
+                // Little-endian: the 16-bit pieces of each word in draw order.
+                use(reinterpret_cast<draw_vector<bytes>>(out) & 0x7fff);
+            }
+        }
+        for (std::size_t p = 0; p < parts; ++p) {
+            std::memcpy(&word_[0][p * lanes_per_part], &s[p].s0, sizeof(words));
+            std::memcpy(&word_[1][p * lanes_per_part], &s[p].s1, sizeof(words));
+            std::memcpy(&word_[2][p * lanes_per_part], &s[p].s2, sizeof(words));
+            std::memcpy(&word_[3][p * lanes_per_part], &s[p].s3, sizeof(words));
+        }
+    }
+#endif
+
+    // Makes one whole block into `draws`. No draw may be pending.
+    void make_block(std::array<std::uint16_t, block_draws>& draws);
+
+  private:
+    // word_[k][j] is word k of lane j's state: laid out by word so that one
+    // step of all lanes is a handful of vector operations.
+    std::uint64_t word_[4][lane_count] = {};
+    // Draws already made but not yet taken; pending_[next_pending_] is next.
+    std::array<std::uint16_t, block_draws> pending_ = {};
+    int next_pending_ = block_draws;
+};
+
 // The building blocks of the generator, kept visible for their tests.
+using xoshiro_state = std::array<std::uint64_t, 4>;
 std::uint64_t splitmix64_next(std::uint64_t& counter);
 std::uint64_t xoshiro_next(xoshiro_state& s);
 // Replaces s by the sum (in GF(2), that is xor) of T^k(s) over every k whose

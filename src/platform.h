@@ -1,15 +1,31 @@
-// The one place that knows about processor features.
+// The one place that knows about processors, compilers, byte order and
+// operating systems.
 //
-// The roll loop is built twice: for the baseline of the target (SSE2 on
-// x86-64, and on 32-bit x86 whatever the build asks for) and, marked with
-// DIE_ROLL_WIDE_VECTORS, for AVX2. has_wide_vectors() says at run time
-// whether this processor can run the AVX2 copy. On other processors and
-// compilers the marks are empty and has_wide_vectors() is false, so only
-// the baseline copy runs; DIE_ROLL_BASELINE_ONLY forces that anywhere.
+// The roll loop is written once over the compilers' vector extensions and
+// built twice: for the target's baseline (SSE2 on x86) and, in functions
+// marked DIE_ROLL_WIDE_VECTORS, for AVX2; has_wide_vectors() says at run
+// time whether this processor can run the AVX2 copy. Elsewhere the mark is
+// empty and has_wide_vectors() is false, so only the baseline copy runs;
+// DIE_ROLL_BASELINE_ONLY forces that anywhere.
 //
-// Windows is left out: MinGW's GCC cannot align the stack to the 32 bytes
-// that spilled AVX registers need there, and the baseline copy is fast.
+// The vector loop cuts each 64-bit word into its 16-bit pieces by
+// reinterpreting the vector, which gives the pieces low end first only on a
+// little-endian target; DIE_ROLL_VECTORS is left undefined on others (and
+// with DIE_ROLL_PLAIN_KERNEL), and they take the plain path, word by word.
+// A big-endian vector path would need a byte shuffle per vector, for targets
+// (s390x and the like) that are tested here only under emulation; it is not
+// built.
+//
+// Windows: MinGW's GCC keeps the stack aligned to 16 bytes only and cannot
+// realign it for 32-byte AVX spills, yet spills them with aligned moves,
+// which fault when the slot is not 32-byte aligned. The Windows builds
+// therefore assemble the program with -Wa,-muse-unaligned-vector-move
+// (CMakeLists.txt), which encodes every aligned vector move as an unaligned
+// one: sound whatever the compiler spills, and as fast on aligned data. No
+// other AVX instruction with a memory operand requires alignment.
 #pragma once
+
+#include <cstdint>
 
 #if defined(__GNUC__)
 #define DIE_ROLL_ALWAYS_INLINE [[gnu::always_inline]]
@@ -17,7 +33,30 @@
 #define DIE_ROLL_ALWAYS_INLINE
 #endif
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32) && \
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && \
+    !defined(DIE_ROLL_PLAIN_KERNEL)
+#define DIE_ROLL_VECTORS 1
+// Vectors of `bytes` bytes: of generator words, of draws, of 16-bit counts.
+// Members of a class, as GCC drops the attribute from a dependent alias.
+template <int bytes>
+struct vector_types {
+    typedef std::uint64_t words __attribute__((vector_size(bytes)));  // NOLINT(modernize-use-using)
+    typedef std::int16_t draws __attribute__((vector_size(bytes)));   // NOLINT(modernize-use-using)
+    // NOLINTNEXTLINE(modernize-use-using)
+    typedef std::uint16_t counts __attribute__((vector_size(bytes)));
+};
+#endif
+
+// 32-bit x86 has eight vector registers, too few for the generator's state
+// and the five counters at once: there the AVX2 loop makes its draws into a
+// small buffer and counts them in a second loop (see experiment.cpp).
+#if defined(__i386__)
+inline constexpr int vector_registers = 8;
+#else
+inline constexpr int vector_registers = 16;
+#endif
+
+#if defined(DIE_ROLL_VECTORS) && (defined(__x86_64__) || defined(__i386__)) && \
     !defined(DIE_ROLL_BASELINE_ONLY)
 #define DIE_ROLL_WIDE_VECTORS [[gnu::target("avx2")]]
 inline bool has_wide_vectors()
@@ -31,4 +70,13 @@ inline bool has_wide_vectors()
 {
     return false;
 }
+#endif
+
+// The Windows C runtime sets errno to EINVAL for every system error it has
+// no errno for (a broken pipe, a directory as input): there EINVAL says
+// nothing about why a read or write failed.
+#if defined(_WIN32)
+inline constexpr bool einval_hides_the_reason = true;
+#else
+inline constexpr bool einval_hides_the_reason = false;
 #endif

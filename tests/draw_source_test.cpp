@@ -86,39 +86,36 @@ TEST(draw_source, draws_are_the_low_15_bits_of_each_16_bit_piece_lane_by_lane)
 {
     for (const std::uint32_t seed : {0U, 1U, 0xffffffffU}) {
         const auto expected = reference_draws(seed, 5);
-        draw_source source{};
-        seed_source(source, seed);
+        draw_source source(seed);
         for (std::size_t i = 0; i < expected.size(); ++i) {
-            ASSERT_EQ(take_draw(source), expected[i]) << "seed " << seed << ", draw " << i;
+            ASSERT_EQ(source.take_draw(), expected[i]) << "seed " << seed << ", draw " << i;
         }
     }
 }
 
 TEST(draw_source, the_same_seed_gives_the_same_draws_and_another_seed_others)
 {
-    draw_source a{};
-    draw_source b{};
-    draw_source c{};
-    seed_source(a, 1765000000);
-    seed_source(b, 1765000000);
-    seed_source(c, 1765000001);
+    draw_source a(1765000000);
+    draw_source b(1765000000);
+    draw_source c(1765000001);
     int differing = 0;
     for (int i = 0; i < 1000; ++i) {
-        const auto da = take_draw(a);
-        ASSERT_EQ(da, take_draw(b));
-        differing += da != take_draw(c) ? 1 : 0;
+        const auto da = a.take_draw();
+        ASSERT_EQ(da, b.take_draw());
+        differing += da != c.take_draw() ? 1 : 0;
     }
     EXPECT_GT(differing, 990);
 }
 
 TEST(draw_source, reseeding_forgets_pending_draws)
 {
-    draw_source source{};
-    seed_source(source, 7);
-    const std::uint16_t first = take_draw(source);
-    take_draw(source);
-    seed_source(source, 7);
-    EXPECT_EQ(take_draw(source), first);
+    draw_source source(7);
+    const std::uint16_t first = source.take_draw();
+    source.take_draw();
+    EXPECT_EQ(source.draws_pending(), block_draws - 2);
+    source = draw_source(7);
+    EXPECT_EQ(source.draws_pending(), 0);
+    EXPECT_EQ(source.take_draw(), first);
 }
 
 // Pearson's statistic of observed counts against equal expectation.
@@ -142,12 +139,11 @@ void expect_plausible(double statistic, double degrees)
 
 TEST(draw_source, every_value_from_0_to_32767_is_equally_likely)
 {
-    draw_source source{};
-    seed_source(source, 20261208);
+    draw_source source(20261208);
     constexpr std::int64_t n = 4'000'000;
     std::vector<std::int64_t> counts(max_draw + 1);
     for (std::int64_t i = 0; i < n; ++i) {
-        const std::uint16_t d = take_draw(source);
+        const std::uint16_t d = source.take_draw();
         ASSERT_LE(d, max_draw);
         ++counts[d];
     }
@@ -160,13 +156,12 @@ TEST(draw_source, successive_draws_are_independent_in_their_high_bits)
 {
     // Pairs of neighbours cross pieces of one word, words of two lanes and
     // blocks, so a flaw in how they are cut or interleaved shows here.
-    draw_source source{};
-    seed_source(source, 42);
+    draw_source source(42);
     constexpr std::int64_t pairs = 2'000'000;
     std::vector<std::int64_t> counts(256);
     for (std::int64_t i = 0; i < pairs; ++i) {
-        const std::size_t high_first = take_draw(source) >> 11U;
-        const std::size_t high_second = take_draw(source) >> 11U;
+        const std::size_t high_first = source.take_draw() >> 11U;
+        const std::size_t high_second = source.take_draw() >> 11U;
         ++counts[high_first * 16 + high_second];
     }
     expect_plausible(uniform_chi_squared(counts, pairs), 255);

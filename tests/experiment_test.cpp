@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform.h"
+
 namespace {
 
 std::int64_t sum(const face_tally& tally)
@@ -68,7 +70,7 @@ face_tally plain_tally(draw_source& source, int n)
 {
     face_tally tally{};
     for (int i = 0; i < n; ++i) {
-        ++tally[static_cast<std::size_t>(face_for_draw(take_draw(source)))];
+        ++tally[static_cast<std::size_t>(face_for_draw(source.take_draw()))];
     }
     return tally;
 }
@@ -115,60 +117,66 @@ TEST(seed_die, seeds_with_the_low_32_bits_of_the_calendar_time)
     FAIL() << "the clock kept ticking";
 }
 
-TEST(tally_rolls_from, equals_the_draw_by_draw_tally_around_every_block_size)
+// Runs `check` once with each copy of the roll loop that this processor
+// can run pinned, then lets tally_rolls choose again.
+template <class check_function>
+void for_each_roll_copy(check_function check)
 {
-    // 16-bit lanes are folded every 65535 blocks.
-    constexpr int fold = 65535 * block_draws;
-    const int sizes[] = {1,
-                         2,
-                         7,
-                         block_draws - 1,
-                         block_draws,
-                         block_draws + 1,
-                         2 * block_draws - 1,
-                         2 * block_draws + 1,
-                         fold - 1,
-                         fold,
-                         fold + 1,
-                         fold + block_draws,
-                         2 * fold + 3,
-                         3'000'001};
-    for (const int n : sizes) {
-        draw_source fast{};
-        draw_source plain{};
-        seed_source(fast, 99);
-        seed_source(plain, 99);
-        const face_tally tally = tally_rolls_from(fast, n);
-        ASSERT_EQ(tally, plain_tally(plain, n)) << "n = " << n;
-        EXPECT_EQ(sum(tally), n);
-        // Both sources have used exactly n draws.
-        EXPECT_EQ(take_draw(fast), take_draw(plain)) << "n = " << n;
+    for (const roll_copy copy : {roll_copy::baseline, roll_copy::avx2, roll_copy::avx2_buffered}) {
+        if (pin_roll_copy(copy)) {
+            SCOPED_TRACE("roll copy " + std::to_string(static_cast<int>(copy)));
+            check();
+        }
     }
+    pin_roll_copy(fastest_roll_copy());
 }
 
-TEST(tally_rolls_from, split_experiments_use_the_draws_of_one_in_order)
+TEST(roll_copy, every_copy_this_processor_has_can_be_pinned)
 {
-    const int splits[][2] = {
-        {1, 1},         {3, 5}, {1, block_draws}, {block_draws - 1, 2}, {block_draws + 5, 1000},
-        {17, 1'000'003}};
-    for (const auto& split : splits) {
-        const int a = split[0];
-        const int b = split[1];
-        draw_source in_two{};
-        draw_source in_one{};
-        seed_source(in_two, 5);
-        seed_source(in_one, 5);
-        const face_tally first = tally_rolls_from(in_two, a);
-        const face_tally second = tally_rolls_from(in_two, b);
-        face_tally both{};
-        for (std::size_t f = 0; f < both.size(); ++f) {
-            both[f] = first[f] + second[f];
+    EXPECT_TRUE(pin_roll_copy(roll_copy::baseline));
+    EXPECT_EQ(pin_roll_copy(roll_copy::avx2), has_wide_vectors());
+    EXPECT_EQ(pin_roll_copy(roll_copy::avx2_buffered), has_wide_vectors());
+    EXPECT_EQ(fastest_roll_copy() != roll_copy::baseline, has_wide_vectors());
+    pin_roll_copy(fastest_roll_copy());
+}
+
+TEST(tally_rolls_from, equals_the_draw_by_draw_tally_around_every_block_size)
+{
+    // A lane of the vector loop gains at most two a block (the baseline's
+    // 16-byte vectors hold half a block) and is folded before 16 bits
+    // overflow.
+    constexpr int fold = 32767 * block_draws;
+    const int sizes[] = {fold - 1, fold,         fold + 1,     2 * fold - 1,
+                         2 * fold, 2 * fold + 1, 4 * fold + 3, 3'000'001};
+    for_each_roll_copy([&] {
+        for (const int n : sizes) {
+            draw_source fast(99);
+            draw_source plain(99);
+            ASSERT_EQ(tally_rolls_from(fast, n), plain_tally(plain, n)) << "n = " << n;
+            // Both sources have used exactly n draws.
+            EXPECT_EQ(fast.take_draw(), plain.take_draw()) << "n = " << n;
         }
-        EXPECT_EQ(both, tally_rolls_from(in_one, a + b)) << a << " then " << b;
-        seed_source(in_one, 5);
-        EXPECT_EQ(first, plain_tally(in_one, a)) << a << " then " << b;
-        EXPECT_EQ(second, plain_tally(in_one, b)) << a << " then " << b;
-    }
+    });
+}
+
+TEST(tally_rolls_from, every_split_uses_the_draws_of_one_experiment_in_order)
+{
+    // The first experiment leaves every count of draws pending, 0 to 15;
+    // the second then takes every remainder, with up to three whole blocks
+    // between.
+    const draw_source seeded(5);
+    for_each_roll_copy([&] {
+        for (int a = 0; a < block_draws; ++a) {
+            for (int b = 1; b <= 3 * block_draws + block_draws; ++b) {
+                draw_source fast = seeded;
+                draw_source plain = seeded;
+                ASSERT_EQ(tally_rolls_from(fast, a), plain_tally(plain, a)) << a << " then " << b;
+                ASSERT_EQ(fast.draws_pending(), plain.draws_pending()) << a << " then " << b;
+                ASSERT_EQ(tally_rolls_from(fast, b), plain_tally(plain, b)) << a << " then " << b;
+                ASSERT_EQ(fast.take_draw(), plain.take_draw()) << a << " then " << b;
+            }
+        }
+    });
 }
 
 TEST(tally_rolls, the_largest_answer_is_counted_without_overflow)

@@ -13,15 +13,14 @@ int main(int argc, char** argv)
 {
     const auto seed =
         argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1U;
-    static draw_source source{};
-    seed_source(source, seed);
+    draw_source source(seed);
     std::uint64_t bits = 0;
     int held = 0;
     std::uint32_t buffer[4096];
     for (;;) {
         for (auto& word : buffer) {
             while (held < 32) {
-                bits |= std::uint64_t{take_draw(source)} << held;
+                bits |= std::uint64_t{source.take_draw()} << held;
                 held += 15;
             }
             word = static_cast<std::uint32_t>(bits);
