@@ -17,8 +17,11 @@ using edge_counts = std::array<std::uint64_t, 5>;
 
 void count_draw(std::uint16_t draw, edge_counts& at_least)
 {
+    // The top bit of (start - 1 - draw) in 32 bits is set where draw >=
+    // start. Written as arithmetic, as compilers turn the comparisons into a
+    // chain of branches (the edges ascend), each as unpredictable as a draw.
     for (std::size_t e = 0; e < at_least.size(); ++e) {
-        at_least[e] += draw >= band_starts[e] ? 1U : 0U;
+        at_least[e] += (band_starts[e] - 1U - std::uint32_t{draw}) >> 31;
     }
 }
 
@@ -160,13 +163,17 @@ void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_count
 // The plain path, for other compilers and big-endian targets.
 void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
 {
+    // Counted in a local copy, which the call that makes each block cannot
+    // reach, so that the counts can stay in registers.
+    edge_counts counts = at_least;
     std::array<std::uint16_t, block_draws> draws{};
     for (; blocks > 0; --blocks) {
         source.make_block(draws);
         for (const std::uint16_t d : draws) {
-            count_draw(d, at_least);
+            count_draw(d, counts);
         }
     }
+    at_least = counts;
 }
 #endif
 
