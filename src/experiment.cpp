@@ -90,14 +90,13 @@ DIE_ROLL_ALWAYS_INLINE inline void count_blocks_in(draw_source& source, std::uin
     counter.fold();
 }
 
-// Where they do not, the draws of `buffer_blocks` blocks (2 KiB of AVX2
-// vectors, in the first-level cache) are made by one loop, `fill`, and
-// counted by another, each of which fits the registers.
-template <int bytes>
+// Where they do not (32-bit x86 with AVX2), the draws of `buffer_blocks`
+// blocks (2 KiB, in the first-level cache) are made by one loop, fill_wide,
+// and counted by another, each of which fits the registers.
 struct draw_buffer_writer {
-    draw_source::draw_vector<bytes>* at;
+    draw_source::draw_vector<32>* at;
 
-    DIE_ROLL_ALWAYS_INLINE void operator()(const draw_source::draw_vector<bytes>& d)
+    DIE_ROLL_ALWAYS_INLINE void operator()(const draw_source::draw_vector<32>& d)
     {
         *at++ = d;
     }
@@ -105,41 +104,12 @@ struct draw_buffer_writer {
 
 constexpr int buffer_blocks = 64;
 
-template <int bytes>
-using fill_function = void (*)(draw_source&, std::uint64_t, draw_source::draw_vector<bytes>*);
-
-template <int bytes>
-DIE_ROLL_ALWAYS_INLINE inline void count_blocks_buffered(draw_source& source, std::uint64_t blocks,
-                                                         edge_counts& at_least,
-                                                         fill_function<bytes> fill)
-{
-    constexpr int per_block = draw_source::vectors_per_block<bytes>;
-    lane_counter<bytes> counter{at_least};
-    draw_source::draw_vector<bytes> buffer[buffer_blocks * per_block];
-    std::uint32_t room = lane_room;
-    while (blocks > 0) {
-        const std::uint64_t n = blocks < buffer_blocks ? blocks : buffer_blocks;
-        blocks -= n;
-        const auto vectors = static_cast<std::uint32_t>(n * per_block);
-        if (vectors > room) {
-            counter.fold();
-            room = lane_room;
-        }
-        room -= vectors;
-        fill(source, n, buffer);
-        for (std::uint32_t i = 0; i < vectors; ++i) {
-            counter.count(buffer[i]);
-        }
-    }
-    counter.fold();
-}
-
 // Out of line, so that the generator's state lives in registers only while
 // it fills the buffer.
 DIE_ROLL_WIDE_VECTORS [[gnu::noinline]] void fill_wide(draw_source& source, std::uint64_t blocks,
                                                        draw_source::draw_vector<32>* buffer)
 {
-    draw_buffer_writer<32> writer{buffer};
+    draw_buffer_writer writer{buffer};
     source.make_blocks<32>(blocks, writer);
 }
 
@@ -152,7 +122,26 @@ void count_blocks_wide(draw_source& source, std::uint64_t blocks, edge_counts& a
 DIE_ROLL_WIDE_VECTORS
 void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
 {
-    count_blocks_buffered<32>(source, blocks, at_least, fill_wide);
+    constexpr int per_block = draw_source::vectors_per_block<32>;
+    lane_counter<32> counter{at_least};
+    draw_source::draw_vector<32> buffer[buffer_blocks * per_block];
+    std::uint32_t room = lane_room;
+    while (blocks > 0) {
+        const std::uint64_t n = blocks < buffer_blocks ? blocks : buffer_blocks;
+        blocks -= n;
+        const auto vectors = static_cast<std::uint32_t>(n * per_block);
+        // Folded between fills, which keeps the fold out of the counting loop.
+        if (vectors > room) {
+            counter.fold();
+            room = lane_room;
+        }
+        room -= vectors;
+        fill_wide(source, n, buffer);
+        for (std::uint32_t i = 0; i < vectors; ++i) {
+            counter.count(buffer[i]);
+        }
+    }
+    counter.fold();
 }
 
 void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_counts& at_least)

@@ -86,10 +86,6 @@ function(expect_failure what script expected_err)
     OUTPUT_VARIABLE out
     ERROR_VARIABLE err
     TIMEOUT 60)
-  if(EMULATOR)
-    string(REGEX REPLACE "[0-9a-f]+:(err|fixme|warn|trace):[^\n]*\n" "" err "${err}")
-  endif()
-  string(REPLACE "\r\n" "\n" err "${err}")
   if(NOT err MATCHES "^${expected_err}\nstatus 1\n$")
     message(FATAL_ERROR "${what}: unexpected end:\n[${err}]")
   endif()
