@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "experiment.h"
+#include "roll_loop.h"
 
 namespace {
 
@@ -62,6 +63,10 @@ void fast_tally(benchmark::State& state, roll_copy copy)
 }  // namespace
 
 BENCHMARK(reference_loop)->Arg(1000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fast_tally, avx512, roll_copy::avx512)
+    ->Arg(1000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(fast_tally, avx2, roll_copy::avx2)
     ->Arg(1000)
     ->Arg(100'000'000)

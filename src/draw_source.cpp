@@ -66,7 +66,7 @@ void draw_source::make_block(std::array<std::uint16_t, block_draws>& draws)
         std::uint64_t out = 0;
         xoshiro_step(out, word_[0][j], word_[1][j], word_[2][j], word_[3][j]);
         for (int k = 0; k < draws_per_word; ++k) {
-            draws[i++] = static_cast<std::uint16_t>((out >> (16 * k)) & 0x7fff);
+            draws[i++] = static_cast<std::uint16_t>((out >> (16 * k + 1)) & 0x7fff);
         }
     }
 }

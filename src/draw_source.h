@@ -1,17 +1,24 @@
 // The die's random source: draws uniform over 0 to 32767, one per roll.
 //
 // The bits come from xoshiro256++ (Blackman and Vigna, 2019), run as
-// `lane_count` independent streams whose starting states lie 2^128 steps
-// apart, so they cannot overlap in any run. Each step yields one 64-bit word
-// per lane; every word is cut into four 16-bit pieces from the low end up,
-// and the low 15 bits of each piece are one draw. The top bit of each piece
-// is dropped, so every draw is uniform over exactly 32,768 values.
+// `lane_count` (8) independent streams: SplitMix64 turns the 32-bit seed
+// into lane 0's four state words, and lane j + 1 starts 2^128 steps after
+// lane j, so no two lanes can overlap in any run. Each step yields one
+// 64-bit word per lane; every word is cut into four 16-bit pieces from the
+// low end up, and the high 15 bits of each piece (piece >> 1) are one draw,
+// uniform over exactly 32,768 values. A draw is then at or above a value s
+// exactly when its piece, read unsigned, is at or above 2s.
 //
-// One step of all lanes is a block of `block_draws` draws. The sequence of
-// draws is block after block, and within a block lane after lane, piece
-// after piece: block b, lane j, piece k is draw b*block_draws + 4*j + k.
-// Draws made ahead of need wait for the next caller, so every draw is used
-// exactly once, in order.
+// One step of all lanes is a block of `block_draws` (32) draws. The
+// sequence of draws is block after block, and within a block lane after
+// lane, piece after piece: block b, lane j, piece k is draw
+// b*block_draws + 4*j + k. Draws made ahead of need wait for the next
+// caller, so every draw is used exactly once, in order.
+//
+// A count over whole blocks does not depend on the order in which the
+// lanes are stepped, so make_blocks steps as many lanes at once as the
+// caller's registers hold and hands the pieces over in whatever order that
+// gives; every way of stepping leaves the same state.
 //
 // This file knows nothing of dice: the mapping of draws to faces lives in
 // experiment.h.
@@ -24,7 +31,7 @@
 #include "platform.h"
 
 inline constexpr int max_draw = 32767;
-inline constexpr int lane_count = 4;
+inline constexpr int lane_count = 8;
 inline constexpr int draws_per_word = 4;
 inline constexpr int block_draws = lane_count * draws_per_word;
 
@@ -62,46 +69,50 @@ class draw_source {
     }
 
 #if defined(DIE_ROLL_VECTORS)
+    // A vector of `bytes` bytes of 16-bit pieces, read unsigned.
     template <int bytes>
-    using draw_vector = typename vector_types<bytes>::draws;
-    // Vectors of draws of `bytes` bytes that one block fills.
-    template <int bytes>
-    static constexpr int vectors_per_block = block_draws * 2 / bytes;
+    using piece_vector = typename vector_types<bytes>::counts;
 
-    // Makes `blocks` whole blocks, in order, and hands each of their draws
-    // to use(draw_vector<bytes>), a vector at a time, in draw order. No
+    // Makes `blocks` whole blocks and hands every piece of them to
+    // use(piece_vector<bytes>), a vector at a time: `lanes_at_once` lanes are
+    // stepped together through all the blocks, then the next as many. No
     // draw may be pending. Inline, as the roll loop is built around it.
-    template <int bytes, class consumer>
+    template <int bytes, int lanes_at_once, class consumer>
     DIE_ROLL_ALWAYS_INLINE void make_blocks(std::uint64_t blocks, consumer&& use)
     {
         using words = typename vector_types<bytes>::words;
-        constexpr std::size_t parts = vectors_per_block<bytes>;
-        constexpr std::size_t lanes_per_part = lane_count / parts;
-        static_assert(sizeof(words) == lanes_per_part * sizeof word_[0][0]);
-        // The state of the lanes of one vector, as named members: GCC keeps
-        // these in registers, where it spills a plain array of them.
-        struct part_state {
-            words s0, s1, s2, s3;
-        } s[parts];
-        for (std::size_t p = 0; p < parts; ++p) {
-            std::memcpy(&s[p].s0, &word_[0][p * lanes_per_part], sizeof(words));
-            std::memcpy(&s[p].s1, &word_[1][p * lanes_per_part], sizeof(words));
-            std::memcpy(&s[p].s2, &word_[2][p * lanes_per_part], sizeof(words));
-            std::memcpy(&s[p].s3, &word_[3][p * lanes_per_part], sizeof(words));
-        }
-        for (; blocks > 0; --blocks) {
-            for (std::size_t p = 0; p < parts; ++p) {
-                words out;
-                xoshiro_step(out, s[p].s0, s[p].s1, s[p].s2, s[p].s3);
-                // Little-endian: the 16-bit pieces of each word in draw order.
-                use(reinterpret_cast<draw_vector<bytes>>(out) & 0x7fff);
+        constexpr int lanes_per_vector = bytes / static_cast<int>(sizeof(std::uint64_t));
+        constexpr int parts = lanes_at_once / lanes_per_vector;
+        static_assert(parts * lanes_per_vector == lanes_at_once && lane_count % lanes_at_once == 0);
+        constexpr std::size_t size = sizeof(words);
+        for (int first = 0; first < lane_count; first += lanes_at_once) {
+            // The state of the lanes of one vector, as named members: GCC
+            // keeps these in registers, where it spills a plain array of them.
+            struct part_state {
+                words s0, s1, s2, s3;
+            } s[parts];
+            for (int p = 0; p < parts; ++p) {
+                const int j = first + p * lanes_per_vector;
+                std::memcpy(&s[p].s0, &word_[0][j], size);
+                std::memcpy(&s[p].s1, &word_[1][j], size);
+                std::memcpy(&s[p].s2, &word_[2][j], size);
+                std::memcpy(&s[p].s3, &word_[3][j], size);
             }
-        }
-        for (std::size_t p = 0; p < parts; ++p) {
-            std::memcpy(&word_[0][p * lanes_per_part], &s[p].s0, sizeof(words));
-            std::memcpy(&word_[1][p * lanes_per_part], &s[p].s1, sizeof(words));
-            std::memcpy(&word_[2][p * lanes_per_part], &s[p].s2, sizeof(words));
-            std::memcpy(&word_[3][p * lanes_per_part], &s[p].s3, sizeof(words));
+            for (std::uint64_t b = blocks; b > 0; --b) {
+                for (int p = 0; p < parts; ++p) {
+                    words out;
+                    xoshiro_step(out, s[p].s0, s[p].s1, s[p].s2, s[p].s3);
+                    // Little-endian: the pieces of each word low end first.
+                    use(reinterpret_cast<piece_vector<bytes>>(out));
+                }
+            }
+            for (int p = 0; p < parts; ++p) {
+                const int j = first + p * lanes_per_vector;
+                std::memcpy(&word_[0][j], &s[p].s0, size);
+                std::memcpy(&word_[1][j], &s[p].s1, size);
+                std::memcpy(&word_[2][j], &s[p].s2, size);
+                std::memcpy(&word_[3][j], &s[p].s3, size);
+            }
         }
     }
 #endif

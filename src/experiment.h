@@ -61,18 +61,6 @@ face_tally tally_rolls(int n);
 // The same, drawing from the given source instead of the program's die.
 face_tally tally_rolls_from(draw_source& source, int n);
 
-// The copies of the roll loop: the target's baseline; AVX2 in one loop;
-// AVX2 in two loops over a small buffer of draws, for processors with few
-// vector registers. tally_rolls runs the fastest one that this processor
-// can run; the tests and the benchmark pin each in turn. In a plain-kernel
-// build the baseline copy is the plain loop and the only one.
-enum class roll_copy { baseline, avx2, avx2_buffered };
-// Makes tally_rolls use that copy from now on; false, with nothing
-// changed, where this build or processor cannot run it.
-bool pin_roll_copy(roll_copy copy);
-// The copy tally_rolls uses when none is pinned.
-roll_copy fastest_roll_copy();
-
 // Pearson's chi-squared statistic of the tally against a fair die, n being
 // the number of rolls that made it (at least 1).
 double chi_squared(const face_tally& tally, int n);

@@ -2,11 +2,12 @@
 // operating systems.
 //
 // The roll loop is written once over the compilers' vector extensions and
-// built twice: for the target's baseline (SSE2 on x86) and, in functions
-// marked DIE_ROLL_WIDE_VECTORS, for AVX2; has_wide_vectors() says at run
-// time whether this processor can run the AVX2 copy. Elsewhere the mark is
-// empty and has_wide_vectors() is false, so only the baseline copy runs;
-// DIE_ROLL_BASELINE_ONLY forces that anywhere.
+// built for the target's baseline (SSE2 on x86) and, in functions marked
+// DIE_ROLL_WIDE_VECTORS and DIE_ROLL_WIDEST_VECTORS, for AVX2 and AVX-512;
+// has_wide_vectors() and has_widest_vectors() say at run time whether this
+// processor can run those copies. Elsewhere the marks are empty and both
+// are false, so only the baseline copy runs; DIE_ROLL_BASELINE_ONLY forces
+// that anywhere.
 //
 // The vector loop cuts each 64-bit word into its 16-bit pieces by
 // reinterpreting the vector, which gives the pieces low end first only on a
@@ -21,7 +22,7 @@
 // that rolls billions of times, and is not built until one is measured.
 //
 // Windows: MinGW's GCC keeps the stack aligned to 16 bytes only and cannot
-// realign it for 32-byte AVX spills, yet spills them with aligned moves,
+// realign it for 32- and 64-byte AVX spills, yet spills them with aligned moves,
 // which fault when the slot is not 32-byte aligned. The Windows builds
 // therefore assemble the program with -Wa,-muse-unaligned-vector-move
 // (CMakeLists.txt), which encodes every aligned vector move as an unaligned
@@ -53,7 +54,7 @@ struct vector_types {
 
 // 32-bit x86 has eight vector registers, too few for the generator's state
 // and the five counters at once: there the AVX2 loop makes its draws into a
-// small buffer and counts them in a second loop (see experiment.cpp).
+// small buffer and counts them in a second loop (see roll_loop.cpp).
 #if defined(__i386__)
 inline constexpr int vector_registers = 8;
 #else
@@ -62,15 +63,33 @@ inline constexpr int vector_registers = 16;
 
 #if defined(DIE_ROLL_VECTORS) && (defined(__x86_64__) || defined(__i386__)) && \
     !defined(DIE_ROLL_BASELINE_ONLY)
+// The roll loop's copies for wider vectors than the baseline's: AVX2, and
+// AVX-512 with its byte and word instructions (BW: 16-bit comparisons into
+// mask registers) and popcnt to count those masks. GCC's cpu checks ask the
+// operating system too (XGETBV), so they are false where it does not save
+// the wider registers.
+#define DIE_ROLL_X86_COPIES 1
 #define DIE_ROLL_WIDE_VECTORS [[gnu::target("avx2")]]
+#define DIE_ROLL_WIDEST_VECTORS [[gnu::target("avx512f,avx512bw,popcnt")]]
 inline bool has_wide_vectors()
 {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;  // NOLINT(readability-implicit-bool-conversion)
 }
+inline bool has_widest_vectors()
+{
+    __builtin_cpu_init();
+    // NOLINTNEXTLINE(readability-implicit-bool-conversion)
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
+}
 #else
 #define DIE_ROLL_WIDE_VECTORS
+#define DIE_ROLL_WIDEST_VECTORS
 inline bool has_wide_vectors()
+{
+    return false;
+}
+inline bool has_widest_vectors()
 {
     return false;
 }

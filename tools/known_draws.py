@@ -79,13 +79,14 @@ def main():
             counter, w = splitmix64(counter)
             lane.append(w)
         lanes = [tuple(lane)]
-        for _ in range(3):
+        for _ in range(7):  # eight lanes in all
             lanes.append(from_bits(apply(power, to_bits(lanes[-1]))))
         draws = []
         for _ in range(2):  # two blocks
             for j, s in enumerate(lanes):
                 out, lanes[j] = step(s)
-                draws += [(out >> (16 * k)) & 0x7FFF for k in range(4)]
+                # The high 15 bits of each 16-bit piece, low piece first.
+                draws += [(out >> (16 * k + 1)) & 0x7FFF for k in range(4)]
         print(f"seed {seed:#x}: {', '.join(str(d) for d in draws)}")
 
 

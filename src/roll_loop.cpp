@@ -1,0 +1,256 @@
+#include "roll_loop.h"
+
+#include "platform.h"
+
+#if defined(DIE_ROLL_X86_COPIES)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+#if defined(DIE_ROLL_VECTORS)
+template <int bytes>
+using piece_vector = draw_source::piece_vector<bytes>;
+
+// The baseline and AVX2 copies: each vector of pieces is counted by five
+// vector comparisons into 16-bit lanes that hold one count per position in
+// the vector, folded into at_least before a lane can overflow. The tests
+// hold every copy to the draw-by-draw tally.
+template <int bytes>
+struct lane_counter {
+    using lanes = typename vector_types<bytes>::counts;
+    using draws = typename vector_types<bytes>::draws;
+
+    edge_counts& at_least;
+    lanes c[5] = {};
+
+    DIE_ROLL_ALWAYS_INLINE void count(const piece_vector<bytes>& pieces)
+    {
+        // The draws, 0 to 32767, compared signed (the one kind of 16-bit
+        // comparison SSE2 and AVX2 have) as "above start - 1". A
+        // comparison gives all ones where it holds.
+        const auto d = reinterpret_cast<draws>(pieces >> 1);
+        for (std::size_t e = 0; e < 5; ++e) {
+            c[e] -= reinterpret_cast<lanes>(d > static_cast<std::int16_t>(band_starts[e] - 1));
+        }
+    }
+
+    void fold()
+    {
+        for (std::size_t e = 0; e < 5; ++e) {
+            for (int i = 0; i < bytes / 2; ++i) {
+                at_least[e] += c[e][i];
+            }
+            c[e] = lanes{};
+        }
+    }
+};
+
+// Each vector counted adds at most one to a lane.
+constexpr std::uint32_t lane_room = 0xffff;
+
+// Counts each vector as the generator makes it.
+template <int bytes>
+struct counting_consumer {
+    lane_counter<bytes>& counter;
+    std::uint32_t room = lane_room;
+
+    DIE_ROLL_ALWAYS_INLINE void operator()(const piece_vector<bytes>& pieces)
+    {
+        counter.count(pieces);
+        if (--room == 0) {
+            counter.fold();
+            room = lane_room;
+        }
+    }
+};
+
+// One loop that makes and counts the draws, stepping `lanes_at_once` lanes
+// together: the fastest where the vector registers hold their state and
+// the counters at once.
+template <int bytes, int lanes_at_once>
+DIE_ROLL_ALWAYS_INLINE inline void count_blocks_in(draw_source& source, std::uint64_t blocks,
+                                                   edge_counts& at_least)
+{
+    lane_counter<bytes> counter{at_least};
+    counting_consumer<bytes> consumer{counter};
+    source.make_blocks<bytes, lanes_at_once>(blocks, consumer);
+    counter.fold();
+}
+
+void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+{
+    count_blocks_in<16, 4>(source, blocks, at_least);
+}
+#else
+// The plain path, for other compilers and big-endian targets.
+void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+{
+    // Counted in a local copy, which the call that makes each block cannot
+    // reach, so that the counts can stay in registers.
+    edge_counts counts = at_least;
+    std::array<std::uint16_t, block_draws> draws{};
+    for (; blocks > 0; --blocks) {
+        source.make_block(draws);
+        for (const std::uint16_t d : draws) {
+            count_draw(d, counts);
+        }
+    }
+    at_least = counts;
+}
+#endif
+
+#if defined(DIE_ROLL_X86_COPIES)
+DIE_ROLL_WIDE_VECTORS
+void count_blocks_wide(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+{
+    count_blocks_in<32, 8>(source, blocks, at_least);
+}
+
+// Where the registers cannot hold the generator's state and the counters
+// at once (32-bit x86 with AVX2), the draws of `buffer_blocks` blocks
+// (2 KiB, in the first-level cache) are made by one loop, fill_wide, and
+// counted by another, each of which fits the registers.
+struct buffer_writer {
+    piece_vector<32>* at;
+
+    DIE_ROLL_ALWAYS_INLINE void operator()(const piece_vector<32>& pieces)
+    {
+        *at++ = pieces;
+    }
+};
+
+constexpr int buffer_blocks = 32;
+
+// Out of line, so that the generator's state lives in registers only while
+// it fills the buffer.
+DIE_ROLL_WIDE_VECTORS [[gnu::noinline]] void fill_wide(draw_source& source, std::uint64_t blocks,
+                                                       piece_vector<32>* buffer)
+{
+    buffer_writer writer{buffer};
+    source.make_blocks<32, 4>(blocks, writer);
+}
+
+DIE_ROLL_WIDE_VECTORS
+void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+{
+    constexpr int per_block = block_draws * 2 / 32;
+    lane_counter<32> counter{at_least};
+    piece_vector<32> buffer[buffer_blocks * per_block];
+    std::uint32_t room = lane_room;
+    while (blocks > 0) {
+        const std::uint64_t n = blocks < buffer_blocks ? blocks : buffer_blocks;
+        blocks -= n;
+        const auto vectors = static_cast<std::uint32_t>(n * per_block);
+        // Folded between fills, which keeps the fold out of the counting loop.
+        if (vectors > room) {
+            counter.fold();
+            room = lane_room;
+        }
+        room -= vectors;
+        fill_wide(source, n, buffer);
+        for (std::uint32_t i = 0; i < vectors; ++i) {
+            counter.count(buffer[i]);
+        }
+    }
+    counter.fold();
+}
+
+// AVX-512: all eight lanes in one vector of 32 pieces. Each piece is
+// compared, unsigned, with twice each band start into a mask register
+// (a draw is at or above s exactly when its piece is at or above 2s), and
+// the masks' bits are counted, into 32-bit counts that a chunk of blocks
+// cannot overflow.
+struct mask_counter {
+    std::uint32_t c[5] = {};
+
+    DIE_ROLL_WIDEST_VECTORS void operator()(const piece_vector<64>& pieces)
+    {
+        const auto v = reinterpret_cast<__m512i>(pieces);
+        for (std::size_t e = 0; e < 5; ++e) {
+            const auto twice_start = static_cast<std::uint16_t>(2 * band_starts[e]);
+            const __mmask32 at_or_above =
+                _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(static_cast<short>(twice_start)));
+            c[e] += static_cast<std::uint32_t>(__builtin_popcount(at_or_above));
+        }
+    }
+};
+
+// Each block adds at most block_draws to a count.
+constexpr std::uint64_t mask_chunk_blocks = 0xffffffffU / block_draws;
+
+DIE_ROLL_WIDEST_VECTORS [[gnu::flatten]] void count_blocks_widest(draw_source& source,
+                                                                  std::uint64_t blocks,
+                                                                  edge_counts& at_least)
+{
+    while (blocks > 0) {
+        const std::uint64_t n = blocks < mask_chunk_blocks ? blocks : mask_chunk_blocks;
+        blocks -= n;
+        mask_counter counter;
+        source.make_blocks<64, 8>(n, counter);
+        for (std::size_t e = 0; e < 5; ++e) {
+            at_least[e] += counter.c[e];
+        }
+    }
+}
+#endif
+
+using count_blocks_function = void (*)(draw_source&, std::uint64_t, edge_counts&);
+
+count_blocks_function copy_of(roll_copy copy)
+{
+    switch (copy) {
+        case roll_copy::baseline:
+            return count_blocks_baseline;
+#if defined(DIE_ROLL_X86_COPIES)
+        case roll_copy::avx2:
+            return has_wide_vectors() ? count_blocks_wide : nullptr;
+        case roll_copy::avx2_buffered:
+            return has_wide_vectors() ? count_blocks_wide_buffered : nullptr;
+        case roll_copy::avx512:
+            return has_widest_vectors() ? count_blocks_widest : nullptr;
+#else
+        case roll_copy::avx2:
+        case roll_copy::avx2_buffered:
+        case roll_copy::avx512:
+            break;
+#endif
+    }
+    return nullptr;
+}
+
+count_blocks_function chosen_copy = copy_of(fastest_roll_copy());
+
+}  // namespace
+
+void count_blocks(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+{
+    chosen_copy(source, blocks, at_least);
+}
+
+roll_copy fastest_roll_copy()
+{
+    // The largest answer on a Zen 4 (README, "Speed"): avx512 0.20 s,
+    // avx2 0.31 s on x86-64; in the 32-bit Windows build avx512 0.28 s,
+    // avx2 and avx2_buffered both about 0.6 to 0.7 s, within the noise of
+    // each other. The buffered copy was the clear winner there with four
+    // streams (measured with eight vector registers: 0.40 s against 0.57 s)
+    // and stays the 32-bit choice.
+    if (has_widest_vectors()) {
+        return roll_copy::avx512;
+    }
+    if (!has_wide_vectors()) {
+        return roll_copy::baseline;
+    }
+    return vector_registers < 16 ? roll_copy::avx2_buffered : roll_copy::avx2;
+}
+
+bool pin_roll_copy(roll_copy copy)
+{
+    const count_blocks_function chosen = copy_of(copy);
+    if (chosen == nullptr) {
+        return false;
+    }
+    chosen_copy = chosen;
+    return true;
+}
