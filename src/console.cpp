@@ -32,6 +32,8 @@ class c_input_buffer final : public std::streambuf {
   public:
     explicit c_input_buffer(std::FILE* file) : file_(file) {}
     failure_record failure;
+    // The stream that reads from this buffer, told of a read error.
+    std::istream* reader = nullptr;
 
   protected:
     int_type underflow() override
@@ -39,14 +41,17 @@ class c_input_buffer final : public std::streambuf {
         errno = 0;
         const int c = std::getc(file_);
         if (c == EOF) {
-            if (std::ferror(file_) == 0) {
-                return traits_type::eof();
+            if (std::ferror(file_) != 0) {
+                failure.note();
+                // badbit tells the error from the end, so that the answer
+                // it cut short is never taken for a whole one. Set here
+                // rather than by throwing std::ios_base::failure, which
+                // needs the heap just when it may be gone.
+                if (reader != nullptr) {
+                    reader->setstate(std::ios_base::badbit);
+                }
             }
-            failure.note();
-            // The one way a stream buffer can report an error rather than
-            // the end: the istream catches this and sets badbit, so the
-            // answer it cut short is never taken for a whole one.
-            throw std::ios_base::failure("read error");
+            return traits_type::eof();
         }
         held_ = traits_type::to_char_type(c);
         setg(&held_, &held_, &held_ + 1);
@@ -111,6 +116,11 @@ struct console {
     std::istream in{&in_buffer};
     std::ostream out{&out_buffer};
     std::ostream err{&err_buffer};
+
+    console()
+    {
+        in_buffer.reader = &in;
+    }
 };
 
 console& the_console()
@@ -136,17 +146,17 @@ std::ostream& console_errors()
     return the_console().err;
 }
 
-std::string console_failure_reason(console_stream which)
+const char* console_failure_reason(console_stream which)
 {
     console& c = the_console();
     const failure_record& failure = which == console_stream::input    ? c.in_buffer.failure
                                     : which == console_stream::output ? c.out_buffer.failure
                                                                       : c.err_buffer.failure;
     if (!failure.failed || failure.error == 0) {
-        return {};
+        return "";
     }
     if (einval_hides_the_reason && failure.error == EINVAL) {
-        return {};
+        return "";
     }
     return std::strerror(failure.error);
 }

@@ -5,11 +5,10 @@
 // runtime's stdin, stdout and stderr as std::cin and std::cout do, so line
 // ends and buffering stay the platform's own; but a read error sets badbit
 // on the input stream, and each stream keeps the system's reason for its
-// first failure.
+// first failure. Reporting a failure allocates nothing.
 #pragma once
 
 #include <iosfwd>
-#include <string>
 
 enum class console_stream { input, output, errors };
 
@@ -19,4 +18,5 @@ std::ostream& console_errors();
 
 // The system's reason for the first failure on that stream, such as
 // "No space left on device"; empty when there was none or none was given.
-std::string console_failure_reason(console_stream which);
+// Needs no heap, as the failure may be that there is none left.
+const char* console_failure_reason(console_stream which);

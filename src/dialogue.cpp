@@ -1,6 +1,7 @@
 #include "dialogue.h"
 
 #include <istream>
+#include <limits>
 #include <locale>
 #include <ostream>
 
@@ -28,8 +29,12 @@ answer read_answer(std::istream& in)
     if (!in.fail()) {
         return {answer_kind::number, value};
     }
-    // A failed extraction may leave any value behind (the nearest limit for
-    // an out-of-range number); it is never used.
+    // A number below the range is stored as the lowest value, which ends
+    // the dialogue as any answer of zero or less does; every other failed
+    // extraction (a word, a lone sign, a number above the range) is refused.
+    if (value == std::numeric_limits<std::int32_t>::min()) {
+        return {answer_kind::number, value};
+    }
     in.clear();
     const auto& ctype = std::use_facet<std::ctype<char>>(in.getloc());
     for (;;) {

@@ -17,7 +17,8 @@ inline constexpr std::string_view complaint_text =
 
 // What one attempt to read an answer found.
 enum class answer_kind {
-    number,      // a whole number in the signed 32-bit range, in `value`
+    number,      // a whole number in `value`: in the signed 32-bit range, or
+                 // below it, which reads as its lowest value, -2147483648
     unreadable,  // not such a number; the offending word has been skipped
     end,         // no more input
     failed,      // the stream reported a read error (badbit)

@@ -1,7 +1,6 @@
 // die_roll: rolls a slightly unfair die as often as asked and reports the
 // counts and their chi-squared statistic against a fair die.
 #include <ostream>
-#include <string>
 
 #include "console.h"
 #include "dialogue.h"
@@ -13,8 +12,9 @@ namespace {
 // the status is 1 whether or not that line could be written.
 int fail(const char* what, console_stream which)
 {
-    const std::string reason = console_failure_reason(which);
-    console_errors() << "die_roll: " << what << (reason.empty() ? "" : ": ") << reason << std::endl;
+    const char* const reason = console_failure_reason(which);
+    console_errors() << "die_roll: " << what << (*reason == '\0' ? "" : ": ") << reason
+                     << std::endl;
     return 1;
 }
 

@@ -170,11 +170,15 @@ TEST(dialogue, the_fraction_after_a_whole_number_is_refused)
     EXPECT_EQ(rolls_asked, (std::vector<int>{3}));
 }
 
-TEST(dialogue, numbers_beyond_32_bits_are_refused_not_clamped)
+TEST(dialogue, numbers_above_32_bits_are_refused_and_below_end_the_dialogue)
 {
-    const transcript t = converse("2147483648 -2147483649 99999999999999999999999 0");
-    EXPECT_EQ(t.out, prompt + prompt + prompt + prompt);
-    EXPECT_EQ(t.err, complaint + complaint + complaint);
+    const transcript t = converse("2147483648 99999999999999999999999 -2147483649 5");
+    EXPECT_EQ(t.out, prompt + prompt + prompt);
+    EXPECT_EQ(t.err, complaint + complaint);
+    EXPECT_TRUE(rolls_asked.empty());
+    const transcript longer = converse("-99999999999999999999999 5");
+    EXPECT_EQ(longer.out, prompt);
+    EXPECT_EQ(longer.err, "");
     EXPECT_TRUE(rolls_asked.empty());
 }
 

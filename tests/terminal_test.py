@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Runs the built program as a person would: under a pseudo-terminal, and
-with a closed or empty standard input.
+"""Runs the built program as a person would: under a pseudo-terminal, with
+a closed, empty or held-open standard input, with outputs that refuse to be
+written, and with hardly any memory to spare.
 
     terminal_test.py PATH-TO-die_roll
 """
 import os
 import pty
+import resource
 import re
 import select
 import subprocess
@@ -82,11 +84,102 @@ def check_no_input(program):
         assert done.stderr == err, (name, done.stderr)
 
 
+def check_prompt_before_read(program):
+    # The prompt must arrive while the program waits on a pipe that stays
+    # open: nothing but the program's own flush sends it.
+    child = subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    try:
+        screen = read_until(child.stdout.fileno(), "", PROMPT)
+        assert screen == PROMPT, repr(screen)
+        child.stdin.write(b"0\n")
+        child.stdin.close()
+        assert child.wait(timeout=TIMEOUT) == 0
+    finally:
+        child.kill()
+        child.wait()
+
+
+NO_WRITE = b"die_roll: standard output could not be written"
+NO_READ = b"die_roll: standard input could not be read"
+
+
+def check_refused_writes(program):
+    # A complaint that cannot be written ends the program with status 1.
+    with open("/dev/full", "wb") as full:
+        done = subprocess.run([program], input=b"abc 0\n", stdout=subprocess.PIPE, stderr=full,
+                              timeout=TIMEOUT)
+    assert done.returncode == 1, done.returncode
+    assert done.stdout.decode() == PROMPT, done.stdout
+    # An eventfd refuses any write that is not 8 bytes long, with EINVAL:
+    # on Linux a reason like any other.
+    events = os.eventfd(0)
+    try:
+        done = subprocess.run([program], input=b"5 0\n", stdout=events, stderr=subprocess.PIPE,
+                              timeout=TIMEOUT)
+    finally:
+        os.close(events)
+    assert done.returncode == 1, done.returncode
+    assert done.stderr == NO_WRITE + b": Invalid argument\n", done.stderr
+
+
+def run_within(program, kib, close_input=False, **streams):
+    """Runs the program with its address space limited to `kib` KiB."""
+    def limit():
+        resource.setrlimit(resource.RLIMIT_AS, (kib * 1024, kib * 1024))
+        if close_input:
+            os.close(0)
+    return subprocess.run([program], preexec_fn=limit, stderr=subprocess.PIPE, timeout=TIMEOUT,
+                          **streams)
+
+
+def least_address_space(program):
+    """The fewest KiB (in pages) in which the program starts and ends well;
+    None where even a GiB is too few (AddressSanitizer reserves far more)."""
+    low, high = 256, 1 << 20
+    if run_within(program, high, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL).returncode != 0:
+        return None
+    while high - low > 4:
+        middle = (low + high) // 8 * 4
+        ran = run_within(program, middle, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+        if ran.returncode == 0:
+            high = middle
+        else:
+            low = middle
+    return high
+
+
+def check_failures_without_heap(program):
+    # Just above what the program needs to start, its heap may give out
+    # anywhere; every failure must still end with its one line and status 1.
+    least = least_address_space(program)
+    if least is None:
+        print("terminal_test: no address-space limit lets this build start; not checked there")
+        return
+    root = os.open("/", os.O_RDONLY)
+    try:
+        for kib in range(least, least + 256, 4):
+            with open("/dev/full", "wb") as full:
+                cases = (
+                    ("a full disk", NO_WRITE + b": No space left on device\n",
+                     run_within(program, kib, input=b"5 0\n", stdout=full)),
+                    ("a directory as input", NO_READ + b": Is a directory\n",
+                     run_within(program, kib, stdin=root, stdout=subprocess.DEVNULL)),
+                    ("closed input", NO_READ + b": Bad file descriptor\n",
+                     run_within(program, kib, close_input=True, stdout=subprocess.DEVNULL)))
+            for name, err, done in cases:
+                assert (done.returncode, done.stderr) == (1, err), (name, kib, done.returncode, done.stderr)
+    finally:
+        os.close(root)
+
+
 def main():
     program = os.path.abspath(sys.argv[1])
     check_terminal(program)
     check_no_input(program)
-    print("terminal_test: the terminal dialogue and closed input behave")
+    check_prompt_before_read(program)
+    check_refused_writes(program)
+    check_failures_without_heap(program)
+    print("terminal_test: the terminal dialogue, closed, held and failing streams behave")
 
 
 if __name__ == "__main__":
