@@ -71,5 +71,38 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian_layout.cmake)
 set(CPACK_DIE_ROLL_COPYRIGHT ${die_roll_copyright})
 set(CPACK_DIE_ROLL_DOCDIR ${die_roll_docdir})
 set(CPACK_DIE_ROLL_MANDIR ${CMAKE_INSTALL_MANDIR})
+set(CPACK_DIE_ROLL_BINDIR ${CMAKE_INSTALL_BINDIR})
+set(CPACK_DIE_ROLL_OBJCOPY ${CMAKE_OBJCOPY})
+
+# Every package of one source is the same file whenever and wherever it is
+# made: CPack dates what it packs SOURCE_DATE_EPOCH, which, unless set,
+# is the date of the newest changelog entry, as Debian takes it.
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog die_roll_trailer REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT die_roll_trailer MATCHES
+   ", ([0-9]+) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ([0-9]+) ([0-9][0-9]):([0-9][0-9]):([0-9][0-9]) ([+-])([0-9][0-9])([0-9][0-9])$")
+  message(FATAL_ERROR "docs/changelog: no date in the first trailer line: ${die_roll_trailer}")
+endif()
+set(day ${CMAKE_MATCH_1})
+set(month_name ${CMAKE_MATCH_2})
+set(year ${CMAKE_MATCH_3})
+math(EXPR seconds_of_day "${CMAKE_MATCH_4} * 3600 + ${CMAKE_MATCH_5} * 60 + ${CMAKE_MATCH_6}")
+math(EXPR offset "${CMAKE_MATCH_7}(${CMAKE_MATCH_8} * 60 + ${CMAKE_MATCH_9}) * 60")
+# Days from 1970-01-01 (Hinnant's days_from_civil, for years from 1970):
+# the year is taken to start on 1 March, so that a leap day comes last.
+set(month_names Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND month_names ${month_name} month)
+if(month LESS 2)
+  math(EXPR year "${year} - 1")
+  math(EXPR month_from_march "${month} + 10")
+else()
+  math(EXPR month_from_march "${month} - 2")
+endif()
+math(EXPR era "${year} / 400")
+math(EXPR year_of_era "${year} - ${era} * 400")
+math(EXPR day_of_year "(153 * ${month_from_march} + 2) / 5 + ${day} - 1")
+math(EXPR day_of_era "${year_of_era} * 365 + ${year_of_era} / 4 - ${year_of_era} / 100 + ${day_of_year}")
+math(EXPR CPACK_DIE_ROLL_CHANGELOG_TIME
+  "(${era} * 146097 + ${day_of_era} - 719468) * 86400 + ${seconds_of_day} - ${offset}")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package_time.cmake)
 
 include(CPack)
