@@ -32,10 +32,10 @@ answer read_answer(std::istream& in)
     // A number below the range is stored as the lowest value, which ends
     // the dialogue as any answer of zero or less does; every other failed
     // extraction (a word, a lone sign, a number above the range) is refused.
+    in.clear();
     if (value == std::numeric_limits<std::int32_t>::min()) {
         return {answer_kind::number, value};
     }
-    in.clear();
     const auto& ctype = std::use_facet<std::ctype<char>>(in.getloc());
     for (;;) {
         const auto next = in.peek();

@@ -179,6 +179,9 @@ struct mask_counter {
 // Each block adds at most block_draws to a count.
 constexpr std::uint64_t mask_chunk_blocks = 0xffffffffU / block_draws;
 
+// Flattened: the counter's intrinsics can be inlined only into a function
+// built for AVX-512, this one, not into make_blocks on its own.
+
 DIE_ROLL_WIDEST_VECTORS [[gnu::flatten]] void count_blocks_widest(draw_source& source,
                                                                   std::uint64_t blocks,
                                                                   edge_counts& at_least)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -212,7 +213,7 @@ TEST(dialogue, a_very_long_bad_word_is_consumed)
 
 TEST(read_answer, tells_numbers_words_and_the_end_apart)
 {
-    std::istringstream in(" 42\n-7 x9 ");
+    std::istringstream in(" 42\n-7 x9 -99999999999 8 ");
     answer a = read_answer(in);
     EXPECT_EQ(a.kind, answer_kind::number);
     EXPECT_EQ(a.value, 42);
@@ -220,6 +221,13 @@ TEST(read_answer, tells_numbers_words_and_the_end_apart)
     EXPECT_EQ(a.kind, answer_kind::number);
     EXPECT_EQ(a.value, -7);
     EXPECT_EQ(read_answer(in).kind, answer_kind::unreadable);
+    // Below the range: the lowest value, and the stream reads on.
+    a = read_answer(in);
+    EXPECT_EQ(a.kind, answer_kind::number);
+    EXPECT_EQ(a.value, std::numeric_limits<std::int32_t>::min());
+    a = read_answer(in);
+    EXPECT_EQ(a.kind, answer_kind::number);
+    EXPECT_EQ(a.value, 8);
     EXPECT_EQ(read_answer(in).kind, answer_kind::end);
     EXPECT_EQ(read_answer(in).kind, answer_kind::end);
 }
