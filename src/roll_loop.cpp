@@ -234,11 +234,9 @@ void count_blocks(draw_source& source, std::uint64_t blocks, edge_counts& at_lea
 roll_copy fastest_roll_copy()
 {
     // The largest answer on a Zen 4 (README, "Speed"): avx512 0.20 s,
-    // avx2 0.31 s on x86-64; in the 32-bit Windows build avx512 0.28 s,
-    // avx2 and avx2_buffered both about 0.6 to 0.7 s, within the noise of
-    // each other. The buffered copy was the clear winner there with four
-    // streams (measured with eight vector registers: 0.40 s against 0.57 s)
-    // and stays the 32-bit choice.
+    // avx2 0.31 s on x86-64; in the 32-bit Windows build avx512 0.22 s,
+    // avx2_buffered 0.32 s, avx2 0.44 s (eight vector registers cannot
+    // hold eight streams' state and the counters).
     if (has_widest_vectors()) {
         return roll_copy::avx512;
     }
