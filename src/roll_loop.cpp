@@ -234,7 +234,7 @@ void count_blocks(draw_source& source, std::uint64_t blocks, edge_counts& at_lea
 roll_copy fastest_roll_copy()
 {
     // The largest answer on a Zen 4 (README, "Speed"): avx512 0.20 s,
-    // avx2 0.31 s on x86-64; in the 32-bit Windows build avx512 0.22 s,
+    // avx2 0.29 s on x86-64; in the 32-bit Windows build avx512 0.22 s,
     // avx2_buffered 0.32 s, avx2 0.44 s (eight vector registers cannot
     // hold eight streams' state and the counters).
     if (has_widest_vectors()) {
