@@ -134,7 +134,7 @@ DIE_ROLL_WIDE_VECTORS [[gnu::noinline]] void fill_wide(draw_source& source, std:
 DIE_ROLL_WIDE_VECTORS
 void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
 {
-    constexpr int per_block = block_draws * 2 / 32;
+    constexpr int per_block = block_draws * sizeof(std::uint16_t) / sizeof(piece_vector<32>);
     lane_counter<32> counter{at_least};
     piece_vector<32> buffer[buffer_blocks * per_block];
     std::uint32_t room = lane_room;
