@@ -71,7 +71,7 @@ class draw_source {
 #if defined(DIE_ROLL_VECTORS)
     // A vector of `bytes` bytes of 16-bit pieces, read unsigned.
     template <int bytes>
-    using piece_vector = typename vector_types<bytes>::counts;
+    using piece_vector = typename vector_types<bytes>::pieces;
 
     // Makes `blocks` whole blocks and hands every piece of them to
     // use(piece_vector<bytes>), a vector at a time: `lanes_at_once` lanes are

@@ -38,15 +38,15 @@ face_tally tally_rolls_from(draw_source& source, int n)
 
     // Draws left over from the last experiment come first...
     while (left > 0 && source.draws_pending() > 0) {
-        count_draw(source.take_draw(), at_least);
+        count_draw(source.take_draw(), band_starts, at_least);
         --left;
     }
     // ...then whole blocks...
-    count_blocks(source, left / block_draws, at_least);
+    count_blocks(source, left / block_draws, band_starts, at_least);
     left %= block_draws;
     // ...then part of one more, whose rest waits for the next experiment.
     for (; left > 0; --left) {
-        count_draw(source.take_draw(), at_least);
+        count_draw(source.take_draw(), band_starts, at_least);
     }
 
     face_tally tally{};

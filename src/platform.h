@@ -41,12 +41,15 @@
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && \
     !defined(DIE_ROLL_PLAIN_KERNEL)
 #define DIE_ROLL_VECTORS 1
-// Vectors of `bytes` bytes: of generator words, of draws, of 16-bit counts.
-// Members of a class, as GCC drops the attribute from a dependent alias.
+// Vectors of `bytes` bytes: of generator words, of the 16-bit pieces cut
+// from them (read unsigned), of draws, of 16-bit counts. Members of a
+// class, as GCC drops the attribute from a dependent alias.
 template <int bytes>
 struct vector_types {
     typedef std::uint64_t words __attribute__((vector_size(bytes)));  // NOLINT(modernize-use-using)
-    typedef std::int16_t draws __attribute__((vector_size(bytes)));   // NOLINT(modernize-use-using)
+    // NOLINTNEXTLINE(modernize-use-using)
+    typedef std::uint16_t pieces __attribute__((vector_size(bytes)));
+    typedef std::int16_t draws __attribute__((vector_size(bytes)));  // NOLINT(modernize-use-using)
     // NOLINTNEXTLINE(modernize-use-using)
     typedef std::uint16_t counts __attribute__((vector_size(bytes)));
 };

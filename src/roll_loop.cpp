@@ -22,16 +22,25 @@ struct lane_counter {
     using draws = typename vector_types<bytes>::draws;
 
     edge_counts& at_least;
+    // The draws, 0 to 32767, are compared signed (the one kind of 16-bit
+    // comparison SSE2 and AVX2 have) as "above edge - 1", which is -1 to
+    // 32766.
+    std::int16_t below[5] = {};
     lanes c[5] = {};
+
+    lane_counter(const draw_edges& edges, edge_counts& counts) : at_least(counts)
+    {
+        for (std::size_t e = 0; e < 5; ++e) {
+            below[e] = static_cast<std::int16_t>(edges[e] - 1);
+        }
+    }
 
     DIE_ROLL_ALWAYS_INLINE void count(const piece_vector<bytes>& pieces)
     {
-        // The draws, 0 to 32767, compared signed (the one kind of 16-bit
-        // comparison SSE2 and AVX2 have) as "above start - 1". A
-        // comparison gives all ones where it holds.
+        // A comparison gives all ones where it holds.
         const auto d = reinterpret_cast<draws>(pieces >> 1);
         for (std::size_t e = 0; e < 5; ++e) {
-            c[e] -= reinterpret_cast<lanes>(d > static_cast<std::int16_t>(band_starts[e] - 1));
+            c[e] -= reinterpret_cast<lanes>(d > below[e]);
         }
     }
 
@@ -70,30 +79,33 @@ struct counting_consumer {
 // the counters at once.
 template <int bytes, int lanes_at_once>
 DIE_ROLL_ALWAYS_INLINE inline void count_blocks_in(draw_source& source, std::uint64_t blocks,
-                                                   edge_counts& at_least)
+                                                   const draw_edges& edges, edge_counts& at_least)
 {
-    lane_counter<bytes> counter{at_least};
+    lane_counter<bytes> counter(edges, at_least);
     counting_consumer<bytes> consumer{counter};
     source.make_blocks<bytes, lanes_at_once>(blocks, consumer);
     counter.fold();
 }
 
-void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
+                           edge_counts& at_least)
 {
-    count_blocks_in<16, 4>(source, blocks, at_least);
+    count_blocks_in<16, 4>(source, blocks, edges, at_least);
 }
 #else
 // The plain path, for other compilers and big-endian targets.
-void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
+                           edge_counts& at_least)
 {
-    // Counted in a local copy, which the call that makes each block cannot
-    // reach, so that the counts can stay in registers.
+    // Counted in local copies, which the call that makes each block cannot
+    // reach, so that the edges and counts can stay in registers.
+    const draw_edges local_edges = edges;
     edge_counts counts = at_least;
     std::array<std::uint16_t, block_draws> draws{};
     for (; blocks > 0; --blocks) {
         source.make_block(draws);
         for (const std::uint16_t d : draws) {
-            count_draw(d, counts);
+            count_draw(d, local_edges, counts);
         }
     }
     at_least = counts;
@@ -102,9 +114,10 @@ void count_blocks_baseline(draw_source& source, std::uint64_t blocks, edge_count
 
 #if defined(DIE_ROLL_X86_COPIES)
 DIE_ROLL_WIDE_VECTORS
-void count_blocks_wide(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+void count_blocks_wide(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
+                       edge_counts& at_least)
 {
-    count_blocks_in<32, 8>(source, blocks, at_least);
+    count_blocks_in<32, 8>(source, blocks, edges, at_least);
 }
 
 // Where the registers cannot hold the generator's state and the counters
@@ -132,10 +145,11 @@ DIE_ROLL_WIDE_VECTORS [[gnu::noinline]] void fill_wide(draw_source& source, std:
 }
 
 DIE_ROLL_WIDE_VECTORS
-void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
+                                edge_counts& at_least)
 {
     constexpr int per_block = block_draws * sizeof(std::uint16_t) / sizeof(piece_vector<32>);
-    lane_counter<32> counter{at_least};
+    lane_counter<32> counter(edges, at_least);
     piece_vector<32> buffer[buffer_blocks * per_block];
     std::uint32_t room = lane_room;
     while (blocks > 0) {
@@ -157,20 +171,27 @@ void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, edge_
 }
 
 // AVX-512: all eight lanes in one vector of 32 pieces. Each piece is
-// compared, unsigned, with twice each band start into a mask register
-// (a draw is at or above s exactly when its piece is at or above 2s), and
-// the masks' bits are counted, into 32-bit counts that a chunk of blocks
-// cannot overflow.
+// compared, unsigned, with twice each edge into a mask register (a draw is
+// at or above s exactly when its piece is at or above 2s, which for s up
+// to 32767 fits 16 bits), and the masks' bits are counted, into 32-bit
+// counts that a chunk of blocks cannot overflow.
 struct mask_counter {
+    short twice_edge[5] = {};
     std::uint32_t c[5] = {};
+
+    explicit mask_counter(const draw_edges& edges)
+    {
+        for (std::size_t e = 0; e < 5; ++e) {
+            twice_edge[e] = static_cast<short>(2 * edges[e]);
+        }
+    }
 
     DIE_ROLL_WIDEST_VECTORS void operator()(const piece_vector<64>& pieces)
     {
         const auto v = reinterpret_cast<__m512i>(pieces);
         for (std::size_t e = 0; e < 5; ++e) {
-            const auto twice_start = static_cast<std::uint16_t>(2 * band_starts[e]);
             const __mmask32 at_or_above =
-                _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(static_cast<short>(twice_start)));
+                _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(twice_edge[e]));
             c[e] += static_cast<std::uint32_t>(__builtin_popcount(at_or_above));
         }
     }
@@ -184,12 +205,13 @@ constexpr std::uint64_t mask_chunk_blocks = 0xffffffffU / block_draws;
 
 DIE_ROLL_WIDEST_VECTORS [[gnu::flatten]] void count_blocks_widest(draw_source& source,
                                                                   std::uint64_t blocks,
+                                                                  const draw_edges& edges,
                                                                   edge_counts& at_least)
 {
     while (blocks > 0) {
         const std::uint64_t n = blocks < mask_chunk_blocks ? blocks : mask_chunk_blocks;
         blocks -= n;
-        mask_counter counter;
+        mask_counter counter(edges);
         source.make_blocks<64, 8>(n, counter);
         for (std::size_t e = 0; e < 5; ++e) {
             at_least[e] += counter.c[e];
@@ -198,7 +220,8 @@ DIE_ROLL_WIDEST_VECTORS [[gnu::flatten]] void count_blocks_widest(draw_source& s
 }
 #endif
 
-using count_blocks_function = void (*)(draw_source&, std::uint64_t, edge_counts&);
+using count_blocks_function = void (*)(draw_source&, std::uint64_t, const draw_edges&,
+                                       edge_counts&);
 
 count_blocks_function copy_of(roll_copy copy)
 {
@@ -226,9 +249,10 @@ count_blocks_function chosen_copy = copy_of(fastest_roll_copy());
 
 }  // namespace
 
-void count_blocks(draw_source& source, std::uint64_t blocks, edge_counts& at_least)
+void count_blocks(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
+                  edge_counts& at_least)
 {
-    chosen_copy(source, blocks, at_least);
+    chosen_copy(source, blocks, edges, at_least);
 }
 
 roll_copy fastest_roll_copy()

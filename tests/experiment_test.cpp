@@ -139,6 +139,36 @@ TEST(roll_copy, every_copy_this_processor_has_can_be_pinned)
     pin_roll_copy(fastest_roll_copy());
 }
 
+TEST(count_blocks, counts_against_any_edges_from_zero_to_the_largest_draw)
+{
+    // 1,280,000 draws: about 39 of each single value, so the top edges
+    // are crossed too.
+    const draw_edges edges = {0, 1, 16384, max_draw - 1, max_draw};
+    constexpr std::uint64_t blocks = 40'000;
+    for_each_roll_copy([&] {
+        draw_source fast(3);
+        draw_source plain(3);
+        edge_counts counted = {};
+        count_blocks(fast, blocks, edges, counted);
+        edge_counts expected = {};
+        for (std::uint64_t i = 0; i < blocks * block_draws; ++i) {
+            const std::uint16_t d = plain.take_draw();
+            for (std::size_t e = 0; e < edges.size(); ++e) {
+                expected[e] += d >= edges[e] ? 1 : 0;
+            }
+        }
+        ASSERT_GT(expected[4], 0U);
+        EXPECT_EQ(expected[0], blocks * block_draws);
+        EXPECT_EQ(counted, expected);
+        edge_counts one_by_one = {};
+        draw_source single(3);
+        for (std::uint64_t i = 0; i < blocks * block_draws; ++i) {
+            count_draw(single.take_draw(), edges, one_by_one);
+        }
+        EXPECT_EQ(one_by_one, expected);
+    });
+}
+
 TEST(tally_rolls_from, equals_the_draw_by_draw_tally_around_every_block_size)
 {
     // A 16-bit lane of the AVX2 loop gains two a block (a block is two of
