@@ -1,6 +1,6 @@
 #include "experiment.h"
 
-#include <ctime>
+#include <chrono>
 
 #include "roll_loop.h"
 
@@ -14,7 +14,13 @@ draw_source die{0};
 
 void seed_die()
 {
-    seed_die_with(static_cast<std::uint32_t>(std::time(nullptr)));
+    // The real-time clock itself, not time(): glibc's time() reads the
+    // kernel's coarse clock, which lags by up to a tick, so a run started
+    // just after a second turns would seed from the second before. On
+    // Windows, MinGW's library reads GetSystemTimePreciseAsFileTime where
+    // the system has it (Windows 8 on), so no seam of our own is needed.
+    const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    seed_die_with(static_cast<std::uint32_t>(now.time_since_epoch().count()));
 }
 
 void seed_die_with(std::uint32_t seed)

@@ -50,8 +50,9 @@ inline constexpr std::array<std::uint16_t, 5> band_starts = [] {
     return starts;
 }();
 
-// Seeds the die from the calendar time in whole seconds (its low 32 bits):
-// two runs started within the same second roll the same.
+// Seeds the die from the real-time clock's whole seconds since 1970-01-01
+// UTC (their low 32 bits): two runs started within the same second of that
+// clock roll the same.
 void seed_die();
 // Seeds the die with a fixed seed, for repeatable experiments.
 void seed_die_with(std::uint32_t seed);

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -97,17 +97,27 @@ TEST(tally_rolls, the_same_seed_rolls_the_same)
     EXPECT_EQ(tally_rolls(1000), first);
 }
 
-TEST(seed_die, seeds_with_the_low_32_bits_of_the_calendar_time)
+TEST(seed_die, seeds_with_the_seconds_of_the_real_time_clock_from_the_start_of_one)
 {
-    // Retried should the clock tick between reading it and seeding.
+    // Seeded just after the clock has passed a whole second: a clock that
+    // lags the real time (as time() does on Linux, by up to a tick) would
+    // still give the second before. Retried should the clock tick between
+    // seeding and checking.
+    using std::chrono::seconds;
+    using std::chrono::system_clock;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const std::time_t before = std::time(nullptr);
+        const auto before = std::chrono::floor<seconds>(system_clock::now());
+        auto second = before;
+        while (second == before) {
+            second = std::chrono::floor<seconds>(system_clock::now());
+        }
         seed_die();
         const face_tally from_clock = tally_rolls(1000);
-        if (std::time(nullptr) != before) {
+        if (std::chrono::floor<seconds>(system_clock::now()) != second) {
             continue;
         }
-        seed_die_with(static_cast<std::uint32_t>(before));
+        // The low 32 bits of the seconds since 1970-01-01 UTC.
+        seed_die_with(static_cast<std::uint32_t>(second.time_since_epoch().count()));
         EXPECT_EQ(tally_rolls(1000), from_clock);
         return;
     }
