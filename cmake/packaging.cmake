@@ -106,6 +106,21 @@ function(die_roll_changelog_time changelog out)
   set(${out} ${time} PARENT_SCOPE)
 endfunction()
 die_roll_changelog_time(${PROJECT_SOURCE_DIR}/docs/changelog CPACK_DIE_ROLL_CHANGELOG_TIME)
+# A new changelog entry dates the next packages without a fresh configure.
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/docs/changelog ${PROJECT_SOURCE_DIR}/docs/die_roll.1)
+
+# The newest changelog entry and the manual page name the version that the
+# packages carry, so a release cannot raise one and forget the others.
+string(REPLACE "." "\\." die_roll_version_pattern ${PROJECT_VERSION})
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog die_roll_newest LIMIT_COUNT 1)
+if(NOT die_roll_newest MATCHES "^${die_roll_package} \\(${die_roll_version_pattern}\\) ")
+  message(FATAL_ERROR "docs/changelog: the newest entry is not version ${PROJECT_VERSION}: ${die_roll_newest}")
+endif()
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/die_roll.1 die_roll_title REGEX "^\\.TH " LIMIT_COUNT 1)
+if(NOT die_roll_title MATCHES "\"die_roll ${die_roll_version_pattern}\"")
+  message(FATAL_ERROR "docs/die_roll.1: the title line does not name version ${PROJECT_VERSION}: ${die_roll_title}")
+endif()
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package_time.cmake)
 
 include(CPack)
