@@ -40,17 +40,21 @@ inline constexpr int block_draws = lane_count * draws_per_word;
 // steps as many streams at once; the rotations are written as shifts so
 // that both take them. (The output is no return value, as returning a
 // vector by value draws an ABI warning where the caller is built for AVX2.)
+//
+// The published step xors in place: s2 ^= s0, s3 ^= s1, s1 ^= s2, s0 ^= s3,
+// s2 ^= t. Here s1 and s2 each become the xor of three words, through xor3
+// (platform.h): one instruction where the copy is built for AVX-512, and
+// elsewhere the published xors, s2 ^ s0 made once for both.
 template <class word>
 DIE_ROLL_ALWAYS_INLINE inline void xoshiro_step(word& out, word& s0, word& s1, word& s2, word& s3)
 {
     const word sum = s0 + s3;
     out = ((sum << 23) | (sum >> 41)) + s0;
     const word t = s1 << 17;
-    s2 ^= s0;
     s3 ^= s1;
-    s1 ^= s2;
+    xor3(s1, s2, s0, s1);
+    xor3(s2, s2, s0, t);
     s0 ^= s3;
-    s2 ^= t;
     s3 = (s3 << 45) | (s3 >> 19);
 }
 

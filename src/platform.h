@@ -5,9 +5,9 @@
 // built for the target's baseline (SSE2 on x86) and, in functions marked
 // DIE_ROLL_WIDE_VECTORS and DIE_ROLL_WIDEST_VECTORS, for AVX2 and AVX-512;
 // has_wide_vectors() and has_widest_vectors() say at run time whether this
-// processor can run those copies. Elsewhere the marks are empty and both
-// are false, so only the baseline copy runs; DIE_ROLL_BASELINE_ONLY forces
-// that anywhere.
+// processor can run those copies, and xor3 gives the AVX-512 copy its
+// three-input xor. Elsewhere the marks are empty and both are false, so
+// only the baseline copy runs; DIE_ROLL_BASELINE_ONLY forces that anywhere.
 //
 // The vector loop cuts each 64-bit word into its 16-bit pieces by
 // reinterpreting the vector, which gives the pieces low end first only on a
@@ -55,6 +55,15 @@ struct vector_types {
 };
 #endif
 
+// Sets out to a ^ b ^ c, for a word or a vector of words, xored as
+// (a ^ b) ^ c so that the compiler makes a ^ b once for two calls that share
+// it. (No vector goes by value, for the same reason as in xoshiro_step.)
+template <class word>
+DIE_ROLL_ALWAYS_INLINE inline void xor3(word& out, const word& a, const word& b, const word& c)
+{
+    out = (a ^ b) ^ c;
+}
+
 // 32-bit x86 has eight vector registers, too few for the generator's state
 // and the five counters at once: there the AVX2 loop makes its draws into a
 // small buffer and counts them in a second loop (see roll_loop.cpp).
@@ -72,6 +81,7 @@ inline constexpr int vector_registers = 16;
 // operating system too (XGETBV), so they are false where it does not save
 // the wider registers.
 #define DIE_ROLL_X86_COPIES 1
+#include <immintrin.h>
 #define DIE_ROLL_WIDE_VECTORS [[gnu::target("avx2")]]
 #define DIE_ROLL_WIDEST_VECTORS [[gnu::target("avx512f,avx512bw,popcnt")]]
 inline bool has_wide_vectors()
@@ -83,7 +93,24 @@ inline bool has_widest_vectors()
 {
     __builtin_cpu_init();
     // NOLINTNEXTLINE(readability-implicit-bool-conversion)
-    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+           __builtin_cpu_supports("popcnt") != 0;  // NOLINT(readability-implicit-bool-conversion)
+}
+
+// Eight words, only ever xored in the AVX-512 copy: there one vpternlogq
+// does the work of two xors, which GCC 12 does not merge by itself. The
+// immediate 0x96 is the truth table of the xor of three, whatever their
+// order; c goes first, as the instruction writes over its first operand and
+// the step never needs c again, so that no register is copied. Not
+// always_inline: the step that calls it is built for the baseline, and only
+// count_blocks_widest, flattened, can take it in.
+using widest_words = vector_types<64>::words;
+DIE_ROLL_WIDEST_VECTORS inline void xor3(widest_words& out, const widest_words& a,
+                                         const widest_words& b, const widest_words& c)
+{
+    out = reinterpret_cast<widest_words>(
+        _mm512_ternarylogic_epi64(reinterpret_cast<__m512i>(c), reinterpret_cast<__m512i>(a),
+                                  reinterpret_cast<__m512i>(b), 0x96));
 }
 #else
 #define DIE_ROLL_WIDE_VECTORS
