@@ -33,7 +33,7 @@ set(CPACK_SOURCE_IGNORE_FILES "/build[^/]*/" "/\\\\.git/")
 
 # Debian: policy wants the manual page and the changelog compressed and the
 # licence as a machine-readable copyright file, which a plain install does
-# not; debian_layout.cmake reshapes the staged files before they are packed.
+# not; package_layout.cmake reshapes the staged files before they are packed.
 set(CPACK_DEBIAN_PACKAGE_NAME ${die_roll_package})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
@@ -67,12 +67,17 @@ file(WRITE ${die_roll_copyright}
   "Copyright: 2026 the die_roll authors\n"
   "License: Expat\n"
   "${die_roll_licence}")
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian_layout.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package_layout.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_member_modes.cmake)
 set(CPACK_DIE_ROLL_COPYRIGHT ${die_roll_copyright})
 set(CPACK_DIE_ROLL_DOCDIR ${die_roll_docdir})
 set(CPACK_DIE_ROLL_MANDIR ${CMAKE_INSTALL_MANDIR})
-set(CPACK_DIE_ROLL_BINDIR ${CMAKE_INSTALL_BINDIR})
 set(CPACK_DIE_ROLL_OBJCOPY ${CMAKE_OBJCOPY})
+if(WIN32)
+  set(CPACK_DIE_ROLL_PROGRAM die_roll.exe)
+else()
+  set(CPACK_DIE_ROLL_PROGRAM ${CMAKE_INSTALL_BINDIR}/die_roll)
+endif()
 
 # Every package of one source is the same file whenever and wherever it is
 # made: CPack dates what it packs SOURCE_DATE_EPOCH, which, unless set,
