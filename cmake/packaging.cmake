@@ -79,24 +79,38 @@ else()
   set(CPACK_DIE_ROLL_PROGRAM ${CMAKE_INSTALL_BINDIR}/die_roll)
 endif()
 
-# Every package of one source is the same file whenever and wherever it is
-# made: CPack dates what it packs SOURCE_DATE_EPOCH, which, unless set,
-# is the date of the newest changelog entry, as Debian takes it.
-function(die_roll_changelog_time changelog out)
-  file(STRINGS ${changelog} trailer REGEX "^ -- " LIMIT_COUNT 1)
+# The newest changelog entry gives the packages their version, which must
+# be the project's, and their date: every package of one source is the same
+# file whenever and wherever it is made, as CPack dates what it packs
+# SOURCE_DATE_EPOCH, which, unless set, is the date of that entry's trailer,
+# as Debian takes it. The manual page's title names the same version and
+# date, so that a release cannot raise one and forget the others. Each fault
+# stops the configure with one message.
+
+# Seconds since 1970 and the day (YYYY-MM-DD, as written) of a trailer's
+# date, such as "Wed, 09 Dec 2026 03:06:43 +0000".
+function(die_roll_trailer_time trailer out_time out_day)
   if(NOT trailer MATCHES
      ", ([0-9]+) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ([0-9]+) ([0-9][0-9]):([0-9][0-9]):([0-9][0-9]) ([+-])([0-9][0-9])([0-9][0-9])$")
-    message(FATAL_ERROR "${changelog}: no date in the first trailer line: ${trailer}")
+    message(FATAL_ERROR "docs/changelog: no date in the newest entry's trailer line: ${trailer}")
   endif()
   set(day ${CMAKE_MATCH_1})
   set(month_name ${CMAKE_MATCH_2})
   set(year ${CMAKE_MATCH_3})
   math(EXPR seconds_of_day "${CMAKE_MATCH_4} * 3600 + ${CMAKE_MATCH_5} * 60 + ${CMAKE_MATCH_6}")
   math(EXPR offset "${CMAKE_MATCH_7}(${CMAKE_MATCH_8} * 60 + ${CMAKE_MATCH_9}) * 60")
-  # Days from 1970-01-01 (Hinnant's days_from_civil, for years from 1970):
-  # the year is taken to start on 1 March, so that a leap day comes last.
   set(month_names Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
   list(FIND month_names ${month_name} month)
+  math(EXPR month_number "${month} + 1")
+  string(LENGTH "0${month_number}" length)
+  math(EXPR from "${length} - 2")
+  string(SUBSTRING "0${month_number}" ${from} 2 month_digits)
+  string(LENGTH "0${day}" length)
+  math(EXPR from "${length} - 2")
+  string(SUBSTRING "0${day}" ${from} 2 day_digits)
+  set(${out_day} "${year}-${month_digits}-${day_digits}" PARENT_SCOPE)
+  # Days from 1970-01-01 (Hinnant's days_from_civil, for years from 1970):
+  # the year is taken to start on 1 March, so that a leap day comes last.
   if(month LESS 2)
     math(EXPR year "${year} - 1")
     math(EXPR month_from_march "${month} + 10")
@@ -108,23 +122,50 @@ function(die_roll_changelog_time changelog out)
   math(EXPR day_of_year "(153 * ${month_from_march} + 2) / 5 + ${day} - 1")
   math(EXPR day_of_era "${year_of_era} * 365 + ${year_of_era} / 4 - ${year_of_era} / 100 + ${day_of_year}")
   math(EXPR time "(${era} * 146097 + ${day_of_era} - 719468) * 86400 + ${seconds_of_day} - ${offset}")
-  set(${out} ${time} PARENT_SCOPE)
+  set(${out_time} ${time} PARENT_SCOPE)
 endfunction()
-die_roll_changelog_time(${PROJECT_SOURCE_DIR}/docs/changelog CPACK_DIE_ROLL_CHANGELOG_TIME)
+
+if(NOT EXISTS ${PROJECT_SOURCE_DIR}/docs/changelog)
+  message(FATAL_ERROR "docs/changelog is missing: its newest entry gives the packages their version and date")
+endif()
+if(NOT EXISTS ${PROJECT_SOURCE_DIR}/docs/die_roll.1)
+  message(FATAL_ERROR "docs/die_roll.1, the manual page that the packages install, is missing")
+endif()
 # A new changelog entry dates the next packages without a fresh configure.
 set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/docs/changelog ${PROJECT_SOURCE_DIR}/docs/die_roll.1)
 
-# The newest changelog entry and the manual page name the version that the
-# packages carry, so a release cannot raise one and forget the others.
+# An entry starts with its header line, flush left, and ends with its
+# trailer line, " -- " and the maintainer and date: the first two such
+# lines must be the newest entry's header and trailer.
 string(REPLACE "." "\\." die_roll_version_pattern ${PROJECT_VERSION})
-file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog die_roll_newest LIMIT_COUNT 1)
-if(NOT die_roll_newest MATCHES "^${die_roll_package} \\(${die_roll_version_pattern}\\) ")
-  message(FATAL_ERROR "docs/changelog: the newest entry is not version ${PROJECT_VERSION}: ${die_roll_newest}")
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog die_roll_newest REGEX "^([^ \t]| -- )" LIMIT_COUNT 2)
+list(LENGTH die_roll_newest die_roll_newest_lines)
+if(die_roll_newest_lines EQUAL 0)
+  message(FATAL_ERROR "docs/changelog has no entry: its newest gives the packages' version and date")
 endif()
+list(GET die_roll_newest 0 die_roll_header)
+if(NOT die_roll_header MATCHES "^${die_roll_package} \\(${die_roll_version_pattern}\\) ")
+  message(FATAL_ERROR "docs/changelog: the newest entry is not version ${PROJECT_VERSION}: ${die_roll_header}")
+endif()
+if(die_roll_newest_lines LESS 2)
+  set(die_roll_trailer "")
+else()
+  list(GET die_roll_newest 1 die_roll_trailer)
+endif()
+if(NOT die_roll_trailer MATCHES "^ -- ")
+  message(FATAL_ERROR "docs/changelog: the newest entry (${PROJECT_VERSION}) has no trailer line"
+    " (\" -- name <address>  date\") before the next entry")
+endif()
+die_roll_trailer_time("${die_roll_trailer}" CPACK_DIE_ROLL_CHANGELOG_TIME die_roll_changelog_day)
+
 file(STRINGS ${PROJECT_SOURCE_DIR}/docs/die_roll.1 die_roll_title REGEX "^\\.TH " LIMIT_COUNT 1)
 if(NOT die_roll_title MATCHES "\"die_roll ${die_roll_version_pattern}\"")
   message(FATAL_ERROR "docs/die_roll.1: the title line does not name version ${PROJECT_VERSION}: ${die_roll_title}")
+endif()
+if(NOT die_roll_title MATCHES "^\\.TH [^ ]+ [^ ]+ ${die_roll_changelog_day} ")
+  message(FATAL_ERROR "docs/die_roll.1: the title line's date is not ${die_roll_changelog_day},"
+    " the newest changelog entry's: ${die_roll_title}")
 endif()
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package_time.cmake)
 
