@@ -16,10 +16,10 @@
 // Big-endian targets (s390x in CI) could cut the pieces in draw order with
 // one byte shuffle per vector, but the shuffle is no portable vector
 // extension, and the only big-endian machine here is qemu, which cannot
-// tell whether it pays. The plain path is 1.5 ns a roll on x86-64 (the
-// plain-kernel build, the largest answer in 3.2 s against 0.32 s with
-// AVX2): a vector path would be worth having on a real big-endian machine
-// that rolls billions of times, and is not built until one is measured.
+// tell whether it pays. On x86-64 the plain path (the plain-kernel build)
+// is several times slower than the vector ones (README, "Speed"): a vector
+// path would be worth having on a real big-endian machine that rolls
+// billions of times, and is not built until one is measured.
 //
 // Windows: MinGW's GCC keeps the stack aligned to 16 bytes only and cannot
 // realign it for 32- and 64-byte AVX spills, yet spills them with aligned moves,

@@ -257,10 +257,12 @@ void count_blocks(draw_source& source, std::uint64_t blocks, const draw_edges& e
 
 roll_copy fastest_roll_copy()
 {
-    // The largest answer on a Zen 4 (README, "Speed"): avx512 0.20 s,
-    // avx2 0.29 s on x86-64; in the 32-bit Windows build avx512 0.22 s,
-    // avx2_buffered 0.32 s, avx2 0.44 s (eight vector registers cannot
-    // hold eight streams' state and the counters).
+    // AVX-512 is the fastest wherever it runs, in 32-bit builds too: its
+    // comparisons go into mask registers and its state fits four vector
+    // registers. Of the AVX2 copies, the one loop is faster where sixteen
+    // vector registers hold eight streams' state and the counters; with
+    // eight (32-bit x86) it spills, and the buffered copy is faster. The
+    // figures are in the README's "Speed".
     if (has_widest_vectors()) {
         return roll_copy::avx512;
     }
