@@ -89,10 +89,11 @@ set(CPACK_DIE_ROLL_PROGRAM ${die_roll_installed_program})
 # stops the configure with one message.
 
 # Seconds since 1970 and the day (YYYY-MM-DD, as written) of a trailer's
-# date, such as "Wed, 09 Dec 2026 03:06:43 +0000".
+# date, such as "Wed, 09 Dec 2026 03:06:43 +0000", which blanks may follow,
+# as Debian's tools allow.
 function(die_roll_trailer_time trailer out_time out_day)
   if(NOT trailer MATCHES
-     ", ([0-9]+) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ([0-9]+) ([0-9][0-9]):([0-9][0-9]):([0-9][0-9]) ([+-])([0-9][0-9])([0-9][0-9])$")
+     ", ([0-9]+) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ([0-9]+) ([0-9][0-9]):([0-9][0-9]):([0-9][0-9]) ([+-])([0-9][0-9])([0-9][0-9])[ \t]*$")
     message(FATAL_ERROR "docs/changelog: no date in the newest entry's trailer line: ${trailer}")
   endif()
   set(day ${CMAKE_MATCH_1})
