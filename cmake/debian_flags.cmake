@@ -11,7 +11,7 @@ if(DIE_ROLL_DPKG_BUILDFLAGS AND NOT CMAKE_CROSSCOMPILING AND CMAKE_BUILD_TYPE ST
   set(die_roll_debian_default ON)
 endif()
 option(DIE_ROLL_DEBIAN_FLAGS
-  "Build with Debian's hardening flags from dpkg-buildflags (on by default in a Release build where it exists)"
+  "Build with Debian's hardening flags from dpkg-buildflags (on by default in a native Release build where it exists)"
   ${die_roll_debian_default})
 if(NOT DIE_ROLL_DEBIAN_FLAGS)
   return()

@@ -1,9 +1,9 @@
 # Run by CPack on the staged files before it packs them.
 #
-# Debian wants the manual page, the changelog, the README and the record of
-# the dieharder run (each over 4 kB) compressed, with gzip -9n so that the
-# package is the same whenever it is built; the README's picture stays as
-# it is, as the README links to it. It wants the licence as a
+# Debian wants the manual page and the changelog compressed whatever their
+# size, and documents over 4 kB, the README and the record of the dieharder
+# run, too; with gzip -9n, so that the package is the same whenever it is
+# built. The README's picture stays as it is, as the README links to it. It wants the licence as a
 # machine-readable copyright file, and no .comment section in the program
 # (the compilers' version strings, which it does not need).
 set(root "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")

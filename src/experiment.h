@@ -51,8 +51,9 @@ inline constexpr std::array<std::uint16_t, 5> band_starts = [] {
 }();
 
 // Seeds the die from the real-time clock's whole seconds since 1970-01-01
-// UTC (their low 32 bits): two runs started within the same second of that
-// clock roll the same.
+// UTC (their low 32 bits), read at this call: two runs that read the clock
+// within the same second roll the same. Runs started a moment apart may
+// still read it in different seconds.
 void seed_die();
 // Seeds the die with a fixed seed, for repeatable experiments.
 void seed_die_with(std::uint32_t seed);

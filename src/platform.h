@@ -1,5 +1,13 @@
-// The one place that knows about processors, compilers, byte order and
-// operating systems.
+// Where the program tells processors, compilers, byte orders and operating
+// systems apart: which copies of the roll loop a build has and the marks
+// they are built with, whether this processor can run them, the vector
+// types, the three-word xor, and what the Windows C runtime's errno says.
+// The code inside those copies is not all here: the x86 copies in
+// roll_loop.cpp, built only where DIE_ROLL_X86_COPIES is defined below, call
+// AVX-512 intrinsics and __builtin_popcount and carry GCC's noinline and
+// flatten attributes, and the vector code of draw_source.h and roll_loop.cpp
+// is written in GCC's and Clang's vector extensions, built only where
+// DIE_ROLL_VECTORS is defined.
 //
 // The roll loop is written once over the compilers' vector extensions and
 // built for the target's baseline (SSE2 on x86) and, in functions marked

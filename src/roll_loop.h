@@ -35,7 +35,7 @@ void count_blocks(draw_source& source, std::uint64_t blocks, const draw_edges& e
                   edge_counts& at_least);
 
 // The copies of the roll loop: the target's baseline; AVX2 in one loop;
-// AVX2 in two loops over a small buffer of draws, for processors with few
+// AVX2 in two loops over a small buffer of pieces, for processors with few
 // vector registers; AVX-512. count_blocks runs the fastest one that this
 // processor can run; the tests and the benchmark pin each in turn. In a
 // plain-kernel build the baseline copy is the plain loop and the only one.
