@@ -3,9 +3,10 @@
 # Debian wants the manual page and the changelog compressed whatever their
 # size, and documents over 4 kB, the README and the record of the dieharder
 # run, too; with gzip -9n, so that the package is the same whenever it is
-# built. The README's picture stays as it is, as the README links to it. It wants the licence as a
-# machine-readable copyright file, and no .comment section in the program
-# (the compilers' version strings, which it does not need).
+# built. The README's picture stays as it is, as the README links to it.
+# It wants the licence as a machine-readable copyright file, and no
+# .comment section in the program (the compilers' version strings, which
+# it does not need).
 set(root "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
 if(CPACK_GENERATOR STREQUAL "DEB")
   set(doc "${root}/${CPACK_DIE_ROLL_DOCDIR}")
