@@ -94,7 +94,11 @@ set(no_write "die_roll: standard output could not be written")
 set(no_read "die_roll: standard input could not be read")
 if(NOT WINDOWS_LINE_ENDS)
   expect_failure("a full disk" "echo '5 0' | RUN > /dev/full" "${no_write}: No space left on device")
-  expect_failure("closed output" "echo '5 0' | RUN >&-" "${no_write}: Bad file descriptor")
+  # node opens /dev/null on a standard descriptor that it finds closed, so
+  # under node a closed output is no failure.
+  if(NOT UNDER_NODE)
+    expect_failure("closed output" "echo '5 0' | RUN >&-" "${no_write}: Bad file descriptor")
+  endif()
   expect_failure("a directory as input" "RUN < / > /dev/null" "${no_read}: Is a directory")
   # With SIGPIPE ignored a reader that has gone is a failed write, not an
   # endless dialogue.

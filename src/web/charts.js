@@ -1,0 +1,126 @@
+'use strict';
+// The two pictures, drawn anew after each report: every experiment's
+// statistic against its number of rolls on log-log axes, with a fair die's
+// 5% critical value and this die's mean, and the latest counts as bars.
+
+const svg_ns = 'http://www.w3.org/2000/svg';
+// The chi-squared value that a fair die's statistic (5 degrees of freedom)
+// exceeds with probability 0.05.
+const critical_value = 11.07;
+// The mean of this die's statistic for n rolls: 5 + n times the bias term,
+// 6 times the sum over faces of (p - 1/6)^2, with p = 5243/32768 for faces
+// 1 and 2 and about 0.17 for the others.
+const mean_per_roll = 0.000799;
+// The most experiments the picture keeps: the oldest go first.
+const most_points = 2000;
+
+function svg_element(name, attributes, text) {
+  const element = document.createElementNS(svg_ns, name);
+  for (const [key, value] of Object.entries(attributes)) {
+    element.setAttribute(key, String(value));
+  }
+  if (text !== undefined) {
+    element.textContent = text;
+  }
+  return element;
+}
+
+const frame = { left: 52, right: 460, top: 12, bottom: 262 };
+
+// Powers of ten from 10^low to 10^high, labelled as numbers a reader knows.
+function power_label(power) {
+  return power >= -2 && power <= 4 ? String(Number((10 ** power).toFixed(2))) : '1e' + power;
+}
+
+function draw_statistic(svg, experiments) {
+  const x_powers = [0, 10];  // 1 to 10^10 rolls: the largest answer is 2.1e9
+  let y_high = 4;
+  for (const e of experiments) {
+    y_high = Math.max(y_high, Math.ceil(Math.log10(Math.max(e.statistic, 1))));
+  }
+  const y_powers = [-2, y_high];
+  const x = (n) => frame.left + (Math.log10(n) - x_powers[0]) / (x_powers[1] - x_powers[0]) * (frame.right - frame.left);
+  const y = (v) => {
+    const power = Math.min(Math.max(Math.log10(v), y_powers[0]), y_powers[1]);
+    return frame.bottom - (power - y_powers[0]) / (y_powers[1] - y_powers[0]) * (frame.bottom - frame.top);
+  };
+  const parts = [];
+  for (let p = x_powers[0]; p <= x_powers[1]; p += 2) {
+    parts.push(svg_element('line', { class: 'grid', x1: x(10 ** p), x2: x(10 ** p), y1: frame.top, y2: frame.bottom }));
+    parts.push(svg_element('text', { x: x(10 ** p), y: frame.bottom + 14, 'text-anchor': 'middle' }, power_label(p)));
+  }
+  for (let p = y_powers[0]; p <= y_powers[1]; p += 1) {
+    parts.push(svg_element('line', { class: 'grid', x1: frame.left, x2: frame.right, y1: y(10 ** p), y2: y(10 ** p) }));
+    parts.push(svg_element('text', { x: frame.left - 4, y: y(10 ** p) + 4, 'text-anchor': 'end' }, power_label(p)));
+  }
+  parts.push(svg_element('text', { x: (frame.left + frame.right) / 2, y: 294, 'text-anchor': 'middle' }, 'rolls'));
+  parts.push(svg_element('text', { x: 12, y: (frame.top + frame.bottom) / 2, 'text-anchor': 'middle',
+    transform: `rotate(-90 12 ${(frame.top + frame.bottom) / 2})` }, 'chi-squared'));
+  parts.push(svg_element('line', { class: 'critical', x1: frame.left, x2: frame.right, y1: y(critical_value), y2: y(critical_value) }));
+  const mean_points = [];
+  for (let p = x_powers[0]; p <= x_powers[1]; p += 0.1) {
+    const n = 10 ** p;
+    mean_points.push(`${x(n).toFixed(1)},${y(5 + mean_per_roll * n).toFixed(1)}`);
+  }
+  parts.push(svg_element('polyline', { class: 'mean', points: mean_points.join(' ') }));
+  experiments.forEach((e, i) => {
+    const latest = i === experiments.length - 1;
+    const point = svg_element('circle', { class: latest ? 'point latest' : 'point', cx: x(e.rolls), cy: y(e.statistic), r: latest ? 3.5 : 2.5 });
+    point.appendChild(svg_element('title', {}, `${e.rolls} rolls: chi-squared ${e.text}`));
+    parts.push(point);
+  });
+  parts.push(svg_element('line', { class: 'axis', x1: frame.left, x2: frame.left, y1: frame.top, y2: frame.bottom }));
+  parts.push(svg_element('line', { class: 'axis', x1: frame.left, x2: frame.right, y1: frame.bottom, y2: frame.bottom }));
+  svg.replaceChildren(...parts);
+}
+
+function draw_counts(svg, latest) {
+  const parts = [];
+  if (latest !== undefined) {
+    const expected = latest.rolls / 6;
+    const top = Math.max(expected, ...latest.counts) * 1.1;
+    const y = (v) => frame.bottom - v / top * (frame.bottom - frame.top);
+    const slot = (frame.right - frame.left) / 6;
+    latest.counts.forEach((count, face) => {
+      const left = frame.left + face * slot + slot * 0.15;
+      const bar = svg_element('rect', { class: 'bar', x: left, y: y(count), width: slot * 0.7, height: frame.bottom - y(count) });
+      bar.appendChild(svg_element('title', {}, `face ${face + 1}: ${count}`));
+      parts.push(bar);
+      parts.push(svg_element('text', { x: left + slot * 0.35, y: frame.bottom + 14, 'text-anchor': 'middle' }, String(face + 1)));
+      parts.push(svg_element('text', { x: left + slot * 0.35, y: Math.max(y(count) - 4, frame.top + 8), 'text-anchor': 'middle' }, String(count)));
+    });
+    parts.push(svg_element('line', { class: 'expected', x1: frame.left, x2: frame.right, y1: y(expected), y2: y(expected) }));
+    parts.push(svg_element('text', { x: (frame.left + frame.right) / 2, y: 294, 'text-anchor': 'middle' },
+      `face (${latest.rolls} rolls, n/6 = ${Number(expected.toPrecision(6))})`));
+  }
+  parts.push(svg_element('line', { class: 'axis', x1: frame.left, x2: frame.right, y1: frame.bottom, y2: frame.bottom }));
+  svg.replaceChildren(...parts);
+}
+
+// Reads the reports out of the program's standard output as it comes and
+// calls `found` with each experiment's counts and statistic.
+function make_report_reader(found) {
+  const report = /The observed counts: ((?:\d+ ){6})\n\nChi-squared = ([^\n]+)\n/;
+  let text = '';
+  return function read(output) {
+    text += output;
+    for (;;) {
+      const match = report.exec(text);
+      if (match === null) {
+        break;
+      }
+      const counts = match[1].trim().split(' ').map(Number);
+      found({
+        counts,
+        rolls: counts.reduce((a, b) => a + b, 0),
+        statistic: Number(match[2]),
+        text: match[2],
+      });
+      text = text.slice(match.index + match[0].length);
+    }
+    // A report is far shorter than this; older text can hold none.
+    if (text.length > 4096) {
+      text = text.slice(-4096);
+    }
+  };
+}

@@ -1,0 +1,113 @@
+'use strict';
+// The console: what the program writes and the lines typed, as a terminal
+// shows them, and the answer field that stands in for its keyboard.
+
+// A terminal's scrollback keeps the last lines and forgets the rest; this
+// one keeps the last characters, trimmed in steps rather than at each write.
+const scrollback_characters = 400000;
+const scrollback_trim_to = 300000;
+
+function make_terminal(log, answer, screen) {
+  let held = 0;
+
+  // Appends text of one kind: 'output', 'complaint' (standard error) or
+  // 'echo' (a typed line). Text of the same kind as the last joins it.
+  function show(text, kind) {
+    if (text.length === 0) {
+      return;
+    }
+    const last = log.lastElementChild;
+    if (last !== null && last.dataset.kind === kind) {
+      last.firstChild.appendData(text);
+    } else {
+      const span = document.createElement('span');
+      span.dataset.kind = kind;
+      if (kind !== 'output') {
+        span.className = kind;
+      }
+      span.appendChild(document.createTextNode(text));
+      log.appendChild(span);
+    }
+    held += text.length;
+    if (held > scrollback_characters) {
+      forget(held - scrollback_trim_to);
+    }
+    screen.scrollTop = screen.scrollHeight;
+  }
+
+  // Drops the oldest characters, up to a line end where one is near.
+  function forget(count) {
+    while (count > 0 && log.firstElementChild !== null) {
+      const first = log.firstElementChild;
+      const text = first.firstChild;
+      if (text.length <= count) {
+        count -= text.length;
+        held -= text.length;
+        first.remove();
+      } else {
+        const line_end = text.data.indexOf('\n', count);
+        const cut = line_end >= 0 && line_end - count < 200 ? line_end + 1 : count;
+        text.deleteData(0, cut);
+        held -= cut;
+        count = 0;
+      }
+    }
+  }
+
+  function clear() {
+    log.replaceChildren();
+    held = 0;
+  }
+
+  return { show, clear };
+}
+
+// Turns keys and pastes in the answer field into what a terminal in its
+// usual line mode sends: a line with its line end when Enter is pressed,
+// each whole line of a paste likewise, the line so far when Ctrl-D is
+// pressed on it, and the end of input when Ctrl-D is pressed on an empty
+// line. `send(text, end)` gets each; the typed text is echoed first.
+function connect_keyboard(answer, terminal, send) {
+  function submit(text) {
+    terminal.show(text + '\n', 'echo');
+    send(text + '\n', false);
+  }
+
+  answer.addEventListener('keydown', (event) => {
+    if (event.isComposing) {
+      return;
+    }
+    if (event.key === 'Enter') {
+      event.preventDefault();
+      const text = answer.value;
+      answer.value = '';
+      submit(text);
+    } else if (event.key.toLowerCase() === 'd' && event.ctrlKey && !event.altKey && !event.metaKey) {
+      event.preventDefault();
+      const text = answer.value;
+      answer.value = '';
+      if (text.length === 0) {
+        send('', true);
+      } else {
+        terminal.show(text, 'echo');
+        send(text, false);
+      }
+    }
+  });
+
+  answer.addEventListener('paste', (event) => {
+    const pasted = event.clipboardData ? event.clipboardData.getData('text') : '';
+    if (!/[\r\n]/.test(pasted)) {
+      return;  // the field takes it as it is
+    }
+    event.preventDefault();
+    const start = answer.selectionStart ?? answer.value.length;
+    const end = answer.selectionEnd ?? answer.value.length;
+    const text = answer.value.slice(0, start) + pasted + answer.value.slice(end);
+    const lines = text.split(/\r\n|\r|\n/);
+    answer.value = lines.pop();
+    for (const line of lines) {
+      submit(line);
+    }
+  });
+}
