@@ -2,8 +2,9 @@
 #
 # Debian wants the manual page and the changelog compressed whatever their
 # size, and documents over 4 kB, the README and the record of the dieharder
-# run, too; with gzip -9n, so that the package is the same whenever it is
-# built. The README's picture stays as it is, as the README links to it.
+# run, and the speed of earlier releases, too; with gzip -9n, so that the
+# package is the same whenever it is built. The README's pictures stay as
+# they are, as the README links to them.
 # It wants the licence as a machine-readable copyright file, and no
 # .comment section in the program (the compilers' version strings, which
 # it does not need).
@@ -13,7 +14,7 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   file(REMOVE "${doc}/LICENSE")
   file(COPY_FILE "${CPACK_DIE_ROLL_COPYRIGHT}" "${doc}/copyright")
   execute_process(
-    COMMAND gzip -9n "${doc}/changelog" "${doc}/README.md" "${doc}/docs/dieharder.md"
+    COMMAND gzip -9n "${doc}/changelog" "${doc}/README.md" "${doc}/docs/dieharder.md" "${doc}/docs/speed.md"
             "${root}/${CPACK_DIE_ROLL_MANDIR}/man1/die_roll.1"
     COMMAND_ERROR_IS_FATAL ANY)
   execute_process(
@@ -28,5 +29,8 @@ endif()
 file(CHMOD_RECURSE "${CPACK_TEMPORARY_DIRECTORY}"
   DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-file(CHMOD "${root}/${CPACK_DIE_ROLL_PROGRAM}"
-  PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# (The web zip has no program of its own: its page is a file like the rest.)
+if(NOT CPACK_DIE_ROLL_PROGRAM STREQUAL "")
+  file(CHMOD "${root}/${CPACK_DIE_ROLL_PROGRAM}"
+    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endif()

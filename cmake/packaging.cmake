@@ -5,21 +5,31 @@ include(GNUInstallDirs)
 # Debian's package names allow no underscore; the program keeps its own name.
 set(die_roll_package die-roll)
 
-if(WIN32)
-  # One folder to unpack: the program beside its README and licence.
-  install(TARGETS die_roll RUNTIME DESTINATION .)
-  set(die_roll_installed_program die_roll.exe)
+# What the README refers to: its pictures, the speed of earlier releases and
+# the record of the dieharder run.
+set(die_roll_docs docs/statistic.svg docs/page.png docs/speed.md docs/dieharder.md)
+if(WIN32 OR EMSCRIPTEN)
+  # One folder to unpack: the program beside its README and licence. On the
+  # web the program is the page, which holds it.
+  if(EMSCRIPTEN)
+    install(FILES ${PROJECT_BINARY_DIR}/die_roll.html DESTINATION .)
+    set(die_roll_installed_program "")
+    set(CPACK_SYSTEM_NAME web)
+    set(CPACK_GENERATOR ZIP)
+  else()
+    install(TARGETS die_roll RUNTIME DESTINATION .)
+    set(die_roll_installed_program die_roll.exe)
+  endif()
   install(FILES README.md DESTINATION .)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
-  # What the README refers to: its picture and the record of the dieharder run.
-  install(FILES docs/statistic.svg docs/dieharder.md DESTINATION docs)
+  install(FILES ${die_roll_docs} DESTINATION docs)
 else()
   set(die_roll_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${die_roll_package})
   install(TARGETS die_roll RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   set(die_roll_installed_program ${CMAKE_INSTALL_BINDIR}/die_roll)
   install(FILES docs/die_roll.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES README.md LICENSE docs/changelog DESTINATION ${die_roll_docdir})
-  install(FILES docs/statistic.svg docs/dieharder.md DESTINATION ${die_roll_docdir}/docs)
+  install(FILES ${die_roll_docs} DESTINATION ${die_roll_docdir}/docs)
 endif()
 
 # A parent project that adds this one makes its own packages.

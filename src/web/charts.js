@@ -33,12 +33,11 @@ function power_label(power) {
 }
 
 function draw_statistic(svg, experiments) {
-  const x_powers = [0, 10];  // 1 to 10^10 rolls: the largest answer is 2.1e9
-  let y_high = 4;
-  for (const e of experiments) {
-    y_high = Math.max(y_high, Math.ceil(Math.log10(Math.max(e.statistic, 1))));
-  }
-  const y_powers = [-2, y_high];
+  // 1 to 10^10 rolls (the largest answer is 2.1e9); a statistic from 0.01
+  // to 10^7 (the largest answer's is about 1.7e6): fixed, so that one run
+  // can be set beside another. A statistic of 0 stands on the bottom line.
+  const x_powers = [0, 10];
+  const y_powers = [-2, 7];
   const x = (n) => frame.left + (Math.log10(n) - x_powers[0]) / (x_powers[1] - x_powers[0]) * (frame.right - frame.left);
   const y = (v) => {
     const power = Math.min(Math.max(Math.log10(v), y_powers[0]), y_powers[1]);
@@ -74,6 +73,15 @@ function draw_statistic(svg, experiments) {
   svg.replaceChildren(...parts);
 }
 
+// A count short enough to stand over its bar: 123456 as 123.5k, 160007000
+// as 160.0M (the whole count is in the bar's title).
+function short_count(count) {
+  if (count >= 1e6) {
+    return (count / 1e6).toFixed(1) + 'M';
+  }
+  return count >= 1e4 ? (count / 1e3).toFixed(1) + 'k' : String(count);
+}
+
 function draw_counts(svg, latest) {
   const parts = [];
   if (latest !== undefined) {
@@ -87,7 +95,7 @@ function draw_counts(svg, latest) {
       bar.appendChild(svg_element('title', {}, `face ${face + 1}: ${count}`));
       parts.push(bar);
       parts.push(svg_element('text', { x: left + slot * 0.35, y: frame.bottom + 14, 'text-anchor': 'middle' }, String(face + 1)));
-      parts.push(svg_element('text', { x: left + slot * 0.35, y: Math.max(y(count) - 4, frame.top + 8), 'text-anchor': 'middle' }, String(count)));
+      parts.push(svg_element('text', { x: left + slot * 0.35, y: Math.max(y(count) - 4, frame.top + 8), 'text-anchor': 'middle' }, short_count(count)));
     });
     parts.push(svg_element('line', { class: 'expected', x1: frame.left, x2: frame.right, y1: y(expected), y2: y(expected) }));
     parts.push(svg_element('text', { x: (frame.left + frame.right) / 2, y: 294, 'text-anchor': 'middle' },

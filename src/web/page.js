@@ -125,6 +125,7 @@ connect_keyboard(answer, terminal, (text, end) => {
   }
   if (waiting) {
     waiting = false;
+    performance.mark('die_roll-answered');
     set_status('Rolling…', true);
   }
 });

@@ -1,0 +1,88 @@
+// The page's speed beside the native program's, in one sitting and
+// interleaved: for each round, the native `baseline` build's largest answer
+// (wall clock of `echo '2147483647 0' | PROGRAM`), then the page in each
+// browser, opened afresh: the time from opening it to the first prompt, the
+// largest answer as the first answer after it opens, and the same answer
+// again. Prints each round and the medians, in seconds.
+//
+//   node bench/web_bench.mjs build-web/die_roll.html build-baseline/die_roll ROUNDS BROWSER...
+//
+// The page's times are its own marks (performance.mark in page.js): from
+// the line's Enter to the next prompt, and from the start of navigation to
+// the first prompt.
+import { spawnSync } from 'node:child_process';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { launch, type_line, wait_for_prompts } from '../tests/browser/browsers.mjs';
+
+const [page_path, native_program, rounds_text, ...browser_names] = process.argv.slice(2);
+const rounds = Number(rounds_text);
+if (browser_names.length === 0 || !(rounds > 0)) {
+  console.error('usage: node bench/web_bench.mjs PAGE.html NATIVE-PROGRAM ROUNDS BROWSER...');
+  process.exit(2);
+}
+const url = pathToFileURL(path.resolve(page_path)).href;
+const largest = '2147483647';
+
+function native_largest() {
+  const start = process.hrtime.bigint();
+  const run = spawnSync(native_program, [], { input: `${largest} 0\n`, stdio: ['pipe', 'ignore', 'inherit'] });
+  if (run.status !== 0) {
+    throw new Error(`${native_program} exited with ${run.status}`);
+  }
+  return Number(process.hrtime.bigint() - start) / 1e9;
+}
+
+async function page_times(browser) {
+  const page = await browser.newPage();
+  await page.goto(url);
+  await wait_for_prompts(page, 1);
+  const times = { first_prompt: await page.evaluate(() => performance.getEntriesByName('die_roll-waiting')[0].startTime / 1000) };
+  for (const [name, prompts] of [['first_answer', 2], ['later_answer', 3]]) {
+    await type_line(page, largest);
+    await wait_for_prompts(page, prompts);
+    times[name] = await page.evaluate((at) => {
+      const answered = performance.getEntriesByName('die_roll-answered')[at].startTime;
+      const waiting = performance.getEntriesByName('die_roll-waiting')[at + 1].startTime;
+      return (waiting - answered) / 1000;
+    }, prompts - 2);
+  }
+  await page.close();
+  return times;
+}
+
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  const middle = sorted.length >> 1;
+  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+};
+
+const browsers = {};
+for (const name of browser_names) {
+  browsers[name] = await launch(name);
+  console.log(name, await browsers[name].version());
+}
+const results = { native: [] };
+for (let round = 1; round <= rounds; round++) {
+  const line = [];
+  const native = native_largest();
+  results.native.push(native);
+  line.push(`native ${native.toFixed(3)}`);
+  for (const name of browser_names) {
+    const times = await page_times(browsers[name]);
+    for (const [key, value] of Object.entries(times)) {
+      (results[`${name} ${key}`] ??= []).push(value);
+      line.push(`${name} ${key} ${value.toFixed(3)}`);
+    }
+  }
+  console.log(`round ${round}: ${line.join(', ')}`);
+}
+for (const browser of Object.values(browsers)) {
+  await browser.close();
+}
+const native = median(results.native);
+console.log(`medians of ${rounds} rounds, s (against the native largest answer):`);
+for (const [key, values] of Object.entries(results)) {
+  const m = median(values);
+  console.log(`  ${key}: ${m.toFixed(3)}${key.endsWith('prompt') ? '' : ` (${(m / native).toFixed(2)}x)`}`);
+}

@@ -1,0 +1,57 @@
+// Headless Chromium and Firefox as Debian installs them, driven by
+// puppeteer-core (Chromium through its DevTools protocol, Firefox through
+// WebDriver BiDi), for the browser test and the web benchmark.
+import puppeteer from 'puppeteer-core';
+
+export const browsers = {
+  chromium: {
+    executablePath: '/usr/bin/chromium',
+    // As root Chromium needs --no-sandbox; the rest keep it from calling
+    // home, which a closed network answers with errors.
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--disable-quic'],
+  },
+  firefox: { browser: 'firefox', executablePath: '/usr/bin/firefox-esr' },
+};
+
+export function launch(name) {
+  const options = browsers[name];
+  if (options === undefined) {
+    throw new Error(`no browser called ${name}: ${Object.keys(browsers).join(' or ')}`);
+  }
+  return puppeteer.launch({ headless: true, ...options });
+}
+
+export const prompt = 'How many times do you want to roll the die (enter 0 to quit): ';
+
+export function count_prompts(text) {
+  return text.split(prompt).length - 1;
+}
+
+// The text of the page's console, as a terminal would show it.
+export function screen_of(page) {
+  return page.$eval('#log', (log) => log.textContent);
+}
+
+// Waits until the page's console shows `prompts` prompts.
+export function wait_for_prompts(page, prompts, timeout = 60000) {
+  return page.waitForFunction(
+    (wanted, text) => document.getElementById('log').textContent.split(text).length - 1 >= wanted,
+    { timeout, polling: 10 }, prompts, prompt);
+}
+
+// Types a line into the answer field and presses Enter.
+export async function type_line(page, text) {
+  await page.type('#answer', text);
+  await page.keyboard.press('Enter');
+}
+
+// The epoch time, in ms, at which the page's program started (and read the
+// clock for its seed), once it has.
+export async function started_at(page, timeout = 20000) {
+  const handle = await page.waitForFunction(() => {
+    const marks = performance.getEntriesByName('die_roll-started');
+    return marks.length > 0 && marks[marks.length - 1].detail;
+  }, { timeout, polling: 10 });
+  return handle.jsonValue();
+}

@@ -1,0 +1,184 @@
+// The page as a person uses it, in a real browser, opened from file:// and
+// from a server on 127.0.0.1: its console must show exactly what the native
+// program shows in a terminal when both start in the same second and are
+// given the same answers; it must stay responsive while it rolls, say when
+// the program has ended, start a new run, and ask for nothing from outside.
+//
+//   node tests/browser/page_test.mjs PAGE.html NATIVE-PROGRAM BROWSER...
+//
+// BROWSER is chromium or firefox; the native program runs under a
+// pseudo-terminal made by util-linux's script.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { pathToFileURL } from 'node:url';
+import {
+  count_prompts, launch, prompt, screen_of, started_at, type_line, wait_for_prompts,
+} from './browsers.mjs';
+
+const [page_path, native_program, ...browser_names] = process.argv.slice(2);
+if (browser_names.length === 0) {
+  console.error('usage: node page_test.mjs PAGE.html NATIVE-PROGRAM BROWSER...');
+  process.exit(2);
+}
+const page_text = fs.readFileSync(page_path);
+const largest = '2147483647';
+// Each answer line, and how many prompts the screen shows once it is
+// answered: a word gets a complaint and the question again, and two answers
+// on one line are answered in turn.
+const dialogue = [['600', 2], ['a-word', 3], ['5 7', 5], [largest, 6], ['0', 6]];
+
+// The native program under a pseudo-terminal; `screen` is what it shows,
+// line ends as LF.
+function start_native() {
+  const child = spawn('script', ['-qfec', native_program, '/dev/null'], { stdio: ['pipe', 'pipe', 'inherit'] });
+  const native = { screen: '', started: Date.now() };
+  const listeners = new Set();
+  child.stdout.on('data', (chunk) => {
+    native.screen += chunk.toString().replaceAll('\r\n', '\n');
+    listeners.forEach((listener) => listener());
+  });
+  native.ended = new Promise((resolve) => child.on('exit', (code) => resolve(code)));
+  native.until = (condition) => new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`native: waited in vain; screen ${JSON.stringify(native.screen)}`)), 60000);
+    const check = () => {
+      if (condition(native.screen)) {
+        clearTimeout(timer);
+        listeners.delete(check);
+        resolve();
+      }
+    };
+    listeners.add(check);
+    check();
+  });
+  native.type = (line) => child.stdin.write(line + '\n');
+  native.kill = () => child.kill();
+  return native;
+}
+
+// One attempt: the page opened, the native program started in the same
+// second, the dialogue typed into both. Null when a second turned between
+// their starts.
+async function same_second_run(page, url) {
+  await page.goto(url);
+  const page_started = await started_at(page);
+  const native = start_native();
+  if (Math.floor(page_started / 1000) !== Math.floor((native.started + 50) / 1000)) {
+    native.kill();
+    return null;
+  }
+  let ticks = null;
+  for (const [line, prompts] of dialogue) {
+    await wait_for_prompts(page, dialogue_before(line));
+    await native.until((screen) => count_prompts(screen) >= dialogue_before(line));
+    if (line === largest) {
+      // The page must go on while the program rolls: a timer keeps ticking,
+      // and the page says it is busy.
+      await page.evaluate(() => {
+        window.test_ticks = 0;
+        window.test_timer = setInterval(() => { window.test_ticks += 1; }, 20);
+      });
+    }
+    await type_line(page, line);
+    native.type(line);
+    if (line === largest) {
+      const status = await page.$eval('#status', (s) => ({ text: s.textContent, busy: s.classList.contains('busy') }));
+      assert.deepEqual(status, { text: 'Rolling…', busy: true });
+      await wait_for_prompts(page, prompts);
+      ticks = await page.evaluate(() => { clearInterval(window.test_timer); return window.test_ticks; });
+    }
+  }
+  assert.equal(await native.ended, 0);
+  await page.waitForFunction(() => document.getElementById('restart').hidden === false);
+  return { page_screen: await screen_of(page), native_screen: native.screen, ticks };
+}
+
+// How many prompts the screen shows when `line` is typed.
+function dialogue_before(line) {
+  const at = dialogue.findIndex(([l]) => l === line);
+  return at === 0 ? 1 : dialogue[at - 1][1];
+}
+
+// A server on 127.0.0.1 that serves the page and counts what it is asked.
+function serve() {
+  const asked = [];
+  const server = http.createServer((request, response) => {
+    asked.push(request.url);
+    if (request.url === '/die_roll.html') {
+      response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+      response.end(page_text);
+    } else {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({ server, asked })));
+}
+
+for (const browser_name of browser_names) {
+  describe(browser_name, () => {
+    let browser;
+    let served;
+    before(async () => {
+      browser = await launch(browser_name);
+      served = await serve();
+    });
+    after(async () => {
+      await browser?.close();
+      served?.server.close();
+    });
+
+    const origins = {
+      'file://': () => pathToFileURL(path.resolve(page_path)).href,
+      'http://127.0.0.1': () => `http://127.0.0.1:${served.server.address().port}/die_roll.html`,
+    };
+    for (const [origin, url_of] of Object.entries(origins)) {
+      test(`from ${origin}: the same dialogue as in a terminal, the end, a new run, and no request`, { timeout: 300000 }, async () => {
+        const url = url_of();
+        const page = await browser.newPage();
+        const requests = [];
+        page.on('request', (request) => requests.push(request.url()));
+        const failures = [];
+        page.on('pageerror', (error) => failures.push(error.message));
+        served.asked.length = 0;
+
+        let run = null;
+        for (let attempt = 1; attempt <= 4 && (run === null || run.page_screen !== run.native_screen); attempt++) {
+          run = (await same_second_run(page, url)) ?? run;
+        }
+        assert.ok(run !== null, 'never started in the same second as the native program');
+        assert.equal(run.page_screen, run.native_screen);
+        assert.match(run.page_screen, /The observed counts: (\d+ ){6}\n/);
+        assert.ok(run.ticks >= 3, `the page's timer ticked ${run.ticks} times while the program rolled`);
+
+        // The end, said outside the program's text, and a new run.
+        assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
+        assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
+        await page.keyboard.press('Enter');
+        await wait_for_prompts(page, 1);
+        assert.equal(await screen_of(page), prompt);
+        await type_line(page, '1');
+        await wait_for_prompts(page, 2);
+        assert.match(await screen_of(page), /^[^\n]*1\n\nThe observed counts: ([01] ){6}\n\nChi-squared = 5\n\n[^\n]*$/);
+        // Ctrl-D on an empty line is the end of input.
+        await page.keyboard.down('Control');
+        await page.keyboard.press('d');
+        await page.keyboard.up('Control');
+        await page.waitForFunction(() => document.getElementById('restart').hidden === false);
+        assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
+
+        // Nothing but the page itself was asked for; the program comes from
+        // the page's own text, as a blob: address.
+        assert.deepEqual(failures, []);
+        assert.deepEqual(requests.filter((r) => r !== url && !/^(data|blob):/.test(r)), []);
+        if (origin !== 'file://') {
+          assert.ok(served.asked.every((asked) => asked === '/die_roll.html'), served.asked.join(' '));
+        }
+        await page.close();
+      });
+    }
+  });
+}
