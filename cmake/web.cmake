@@ -12,6 +12,7 @@ target_link_options(die_roll_core INTERFACE -fexceptions)
 # fd_read alone); pre.js and worker.js let the page start the program and
 # learn its exit status.
 set(die_roll_web_glue ${die_roll_web}/console.js ${die_roll_web}/pre.js ${die_roll_web}/worker.js)
+target_sources(die_roll PRIVATE ${die_roll_web}/warm_up.cpp)
 target_link_options(die_roll PRIVATE
   -msimd128
   # The WebAssembly as base64 inside the JavaScript: one file to inline,
@@ -19,7 +20,7 @@ target_link_options(die_roll PRIVATE
   -sSINGLE_FILE
   -sENVIRONMENT=web,worker,node
   -sASYNCIFY "-sASYNCIFY_IMPORTS=['wasi_snapshot_preview1.fd_read']"
-  -sEXPORTED_FUNCTIONS=_main
+  -sEXPORTED_FUNCTIONS=_main,_die_roll_warm_up
   -sINCOMING_MODULE_JS_API=onRuntimeInitialized,noInitialRun,instantiateWasm
   --js-library ${die_roll_web}/console.js
   --pre-js ${die_roll_web}/pre.js

@@ -31,6 +31,8 @@ mergeInto(LibraryManager.library, {
     ended: false,
     // Set while the program waits for input: wakes it.
     waiter: null,
+    // While true, input is kept but not handed over (see worker.js).
+    held: false,
     // Moves pending input into the read's buffers; the number of bytes.
     take: function (views) {
       var pending = web_console.pending;
@@ -67,8 +69,12 @@ mergeInto(LibraryManager.library, {
       if (end) {
         web_console.ended = true;
       }
+      web_console.wake();
+    },
+    // Hands what is pending to a program that waits for it.
+    wake: function () {
       var waiter = web_console.waiter;
-      if (waiter !== null && (web_console.pending.length > 0 || web_console.ended)) {
+      if (waiter !== null && !web_console.held && (web_console.pending.length > 0 || web_console.ended)) {
         web_console.waiter = null;
         waiter();
       }
@@ -105,7 +111,7 @@ mergeInto(LibraryManager.library, {
         HEAPU32[pnum >> 2] = web_console.take(web_console.buffers(iov, iovcnt));
         wake_up(0);
       }
-      if (web_console.pending.length > 0 || web_console.ended) {
+      if (!web_console.held && (web_console.pending.length > 0 || web_console.ended)) {
         deliver();
       } else {
         web_console.waiter = deliver;
