@@ -96,7 +96,7 @@ function connect_keyboard(answer, terminal, send) {
   });
 
   answer.addEventListener('paste', (event) => {
-    const pasted = event.clipboardData ? event.clipboardData.getData('text') : '';
+    const pasted = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
     if (!/[\r\n]/.test(pasted)) {
       return;  // the field takes it as it is
     }

@@ -55,3 +55,28 @@ export async function started_at(page, timeout = 20000) {
   }, { timeout, polling: 10 });
   return handle.jsonValue();
 }
+
+// Pastes text into the answer field through the browser's clipboard: it is
+// copied from a text area made for the purpose (Firefox gives a script's
+// own paste event no data), then pasted with Ctrl-V.
+export async function paste(page, text) {
+  await page.evaluate((copied) => {
+    const area = document.createElement('textarea');
+    area.id = 'test-clipboard';
+    area.value = copied;
+    document.body.appendChild(area);
+    area.select();
+  }, text);
+  await press_with_control(page, 'c');
+  await page.evaluate(() => {
+    document.getElementById('test-clipboard').remove();
+    document.getElementById('answer').focus();
+  });
+  await press_with_control(page, 'v');
+}
+
+export async function press_with_control(page, key) {
+  await page.keyboard.down('Control');
+  await page.keyboard.press(key);
+  await page.keyboard.up('Control');
+}

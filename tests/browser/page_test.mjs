@@ -16,7 +16,8 @@ import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import {
-  count_prompts, launch, prompt, screen_of, started_at, type_line, wait_for_prompts,
+  count_prompts, launch, paste, press_with_control, prompt, screen_of, started_at, type_line,
+  wait_for_prompts,
 } from './browsers.mjs';
 
 const [page_path, native_program, ...browser_names] = process.argv.slice(2);
@@ -26,10 +27,18 @@ if (browser_names.length === 0) {
 }
 const page_text = fs.readFileSync(page_path);
 const largest = '2147483647';
-// Each answer line, and how many prompts the screen shows once it is
-// answered: a word gets a complaint and the question again, and two answers
-// on one line are answered in turn.
-const dialogue = [['600', 2], ['a-word', 3], ['5 7', 5], [largest, 6], ['0', 6]];
+// What is typed, and how many prompts the screen shows once it has been
+// answered: a word gets a complaint and the question again, two answers on
+// one line are answered in turn, and so are the lines of a paste, which a
+// terminal echoes all at once.
+const dialogue = [
+  { line: '600', prompts: 2 },
+  { line: 'a-word', prompts: 3 },
+  { line: '5 7', prompts: 5 },
+  { paste: '3\nword\n4 5\n', prompts: 9 },
+  { line: largest, prompts: 10 },
+  { line: '0', prompts: 10 },
+];
 
 // The native program under a pseudo-terminal; `screen` is what it shows,
 // line ends as LF.
@@ -54,7 +63,7 @@ function start_native() {
     listeners.add(check);
     check();
   });
-  native.type = (line) => child.stdin.write(line + '\n');
+  native.type = (text) => child.stdin.write(text);
   native.kill = () => child.kill();
   return native;
 }
@@ -71,9 +80,16 @@ async function same_second_run(page, url) {
     return null;
   }
   let ticks = null;
-  for (const [line, prompts] of dialogue) {
-    await wait_for_prompts(page, dialogue_before(line));
-    await native.until((screen) => count_prompts(screen) >= dialogue_before(line));
+  let shown = 1;
+  for (const { line, paste: pasted, prompts } of dialogue) {
+    await wait_for_prompts(page, shown);
+    await native.until((screen) => count_prompts(screen) >= shown);
+    shown = prompts;
+    if (pasted !== undefined) {
+      await paste(page, pasted);
+      native.type(pasted);
+      continue;
+    }
     if (line === largest) {
       // The page must go on while the program rolls: a timer keeps ticking,
       // and the page says it is busy.
@@ -83,7 +99,7 @@ async function same_second_run(page, url) {
       });
     }
     await type_line(page, line);
-    native.type(line);
+    native.type(line + '\n');
     if (line === largest) {
       const status = await page.$eval('#status', (s) => ({ text: s.textContent, busy: s.classList.contains('busy') }));
       assert.deepEqual(status, { text: 'Rolling…', busy: true });
@@ -94,12 +110,6 @@ async function same_second_run(page, url) {
   assert.equal(await native.ended, 0);
   await page.waitForFunction(() => document.getElementById('restart').hidden === false);
   return { page_screen: await screen_of(page), native_screen: native.screen, ticks };
-}
-
-// How many prompts the screen shows when `line` is typed.
-function dialogue_before(line) {
-  const at = dialogue.findIndex(([l]) => l === line);
-  return at === 0 ? 1 : dialogue[at - 1][1];
 }
 
 // A server on 127.0.0.1 that serves the page and counts what it is asked.
@@ -164,9 +174,7 @@ for (const browser_name of browser_names) {
         await wait_for_prompts(page, 2);
         assert.match(await screen_of(page), /^[^\n]*1\n\nThe observed counts: ([01] ){6}\n\nChi-squared = 5\n\n[^\n]*$/);
         // Ctrl-D on an empty line is the end of input.
-        await page.keyboard.down('Control');
-        await page.keyboard.press('d');
-        await page.keyboard.up('Control');
+        await press_with_control(page, 'd');
         await page.waitForFunction(() => document.getElementById('restart').hidden === false);
         assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
 
@@ -180,5 +188,36 @@ for (const browser_name of browser_names) {
         await page.close();
       });
     }
+
+    test('bad input: control characters, a megabyte line, and a browser without SIMD', { timeout: 300000 }, async () => {
+      const url = origins['file://']();
+      const page = await browser.newPage();
+      await page.goto(url);
+      await wait_for_prompts(page, 1);
+      // Each is refused, as by the native program, and the scrollback keeps
+      // its bound however long the line.
+      const complaint = 'The answer must be a whole number of rolls, at most 2147483647.\n';
+      await paste(page, '\u0001\u0007\u001b[2J\n');
+      await wait_for_prompts(page, 2);
+      assert.equal(await screen_of(page), `${prompt}\u0001\u0007\u001b[2J\n${complaint}${prompt}`);
+      await paste(page, 'x'.repeat(1 << 20) + '\n');
+      await page.waitForFunction((end) => document.getElementById('log').textContent.endsWith(end),
+        { timeout: 60000 }, `x\n${complaint}${prompt}`);
+      await type_line(page, '0');
+      await page.waitForFunction(() => document.getElementById('restart').hidden === false);
+      const screen = await screen_of(page);
+      assert.ok(screen.length <= 400000, `the console holds ${screen.length} characters`);
+      assert.match(screen, new RegExp(`^x+\\n${complaint}${prompt.replace(/[()]/g, '\\$&')}0\\n$`));
+      assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
+      await page.close();
+
+      const without_simd = await browser.newPage();
+      await without_simd.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
+      await without_simd.goto(url);
+      assert.equal(await without_simd.$eval('#status', (s) => s.textContent),
+        'This browser cannot run die_roll: it has no WebAssembly SIMD.');
+      assert.equal(await without_simd.$eval('#answer', (a) => a.disabled), true);
+      await without_simd.close();
+    });
   });
 }
