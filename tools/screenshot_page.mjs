@@ -18,7 +18,7 @@ const answers = ['60', '600', '6000', '60000', '600000', '6000000', '60000000', 
 const browser = await launch('chromium');
 try {
   const page = await browser.newPage();
-  await page.setViewport({ width: 1000, height: 1100 });
+  await page.setViewport({ width: 1000, height: 900 });
   await page.goto(pathToFileURL(path.resolve(page_path)).href);
   let prompts = 1;
   for (const answer of answers) {
