@@ -114,7 +114,12 @@ mergeInto(LibraryManager.library, {
       if (!web_console.held && (web_console.pending.length > 0 || web_console.ended)) {
         deliver();
       } else {
-        web_console.waiter = deliver;
+        // The page learns when the program waits and when it goes on, so
+        // that it can say whether it is busy.
+        web_console.waiter = function () {
+          postMessage({ kind: 'busy' });
+          deliver();
+        };
         postMessage({ kind: 'waiting' });
       }
     });

@@ -41,7 +41,6 @@ const read_reports = make_report_reader((experiment) => {
 });
 
 let worker = null;
-let waiting = false;
 
 function set_status(text, busy) {
   status_line.textContent = text;
@@ -61,7 +60,6 @@ function focus_answer() {
 function ended(text) {
   worker.terminate();
   worker = null;
-  waiting = false;
   set_status(text, false);
   answer.disabled = true;
   restart.hidden = false;
@@ -91,10 +89,12 @@ function start() {
         break;
       }
       case 'waiting':
-        waiting = true;
         performance.mark('die_roll-waiting');
         set_status('', false);
         focus_answer();
+        break;
+      case 'busy':
+        set_status('Rolling…', true);
         break;
       case 'exit':
         performance.mark('die_roll-exit', { detail: message.status });
@@ -123,11 +123,7 @@ connect_keyboard(answer, terminal, (text, end) => {
   if (end) {
     worker.postMessage({ kind: 'end' });
   }
-  if (waiting) {
-    waiting = false;
-    performance.mark('die_roll-answered');
-    set_status('Rolling…', true);
-  }
+  performance.mark('die_roll-answered');
 });
 
 screen.addEventListener('mouseup', () => {

@@ -33,11 +33,20 @@ export function screen_of(page) {
   return page.$eval('#log', (log) => log.textContent);
 }
 
-// Waits until the page's console shows `prompts` prompts.
-export function wait_for_prompts(page, prompts, timeout = 60000) {
-  return page.waitForFunction(
-    (wanted, text) => document.getElementById('log').textContent.split(text).length - 1 >= wanted,
-    { timeout, polling: 10 }, prompts, prompt);
+// Waits until the page's console shows `prompts` prompts; a time-out says
+// what the page showed.
+export async function wait_for_prompts(page, prompts, timeout = 60000) {
+  try {
+    await page.waitForFunction(
+      (wanted, text) => document.getElementById('log').textContent.split(text).length - 1 >= wanted,
+      { timeout, polling: 10 }, prompts, prompt);
+  } catch (error) {
+    const shown = await page.evaluate(() => ({
+      status: document.getElementById('status').textContent,
+      end: document.getElementById('log').textContent.slice(-300),
+    })).catch(() => ({}));
+    throw new Error(`waited for ${prompts} prompts: ${error.message}; the page shows ${JSON.stringify(shown)}`);
+  }
 }
 
 // Types a line into the answer field and presses Enter.

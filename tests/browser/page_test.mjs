@@ -101,8 +101,8 @@ async function same_second_run(page, url) {
     await type_line(page, line);
     native.type(line + '\n');
     if (line === largest) {
-      const status = await page.$eval('#status', (s) => ({ text: s.textContent, busy: s.classList.contains('busy') }));
-      assert.deepEqual(status, { text: 'Rolling…', busy: true });
+      await page.waitForFunction(() => document.getElementById('status').classList.contains('busy'));
+      assert.equal(await page.$eval('#status', (s) => s.textContent), 'Rolling…');
       await wait_for_prompts(page, prompts);
       ticks = await page.evaluate(() => { clearInterval(window.test_timer); return window.test_ticks; });
     }
