@@ -26,7 +26,7 @@ const status_line = document.getElementById('status');
 const restart = document.getElementById('restart');
 const statistic_svg = document.getElementById('statistic');
 const counts_svg = document.getElementById('counts');
-const terminal = make_terminal(log, answer, screen);
+const terminal = make_terminal(log, screen);
 const program_url = URL.createObjectURL(
   new Blob([document.getElementById('program').textContent], { type: 'text/javascript' }));
 
@@ -39,6 +39,9 @@ const read_reports = make_report_reader((experiment) => {
   draw_statistic(statistic_svg, experiments);
   draw_counts(counts_svg, experiment);
 });
+
+draw_statistic(statistic_svg, experiments);
+draw_counts(counts_svg, undefined);
 
 let worker = null;
 
@@ -58,6 +61,9 @@ function focus_answer() {
 }
 
 function ended(text) {
+  if (worker === null) {
+    return;
+  }
   worker.terminate();
   worker = null;
   set_status(text, false);

@@ -7,7 +7,7 @@
 const scrollback_characters = 400000;
 const scrollback_trim_to = 300000;
 
-function make_terminal(log, answer, screen) {
+function make_terminal(log, screen) {
   let held = 0;
 
   // Appends text of one kind: 'output', 'complaint' (standard error) or

@@ -5,23 +5,30 @@ if (!ENVIRONMENT_IS_NODE) {
   var finish = function (status) {
     postMessage({ kind: 'exit', status: status });
   };
-  // Before the first answer the roll loop is rolled, on a source of its own
-  // (warm_up.cpp), in steps while the program waits, until the browser
-  // has optimised it; input typed meanwhile waits for the last step. Twelve
-  // steps of 2^24 rolls: Chromium optimises the loop after about 50
-  // million rolls in its first compile (about 50 ms here), then compiles
-  // it in the background; the time limit keeps a slow device from waiting
-  // long.
+  // Before the first answer the roll loop is rolled on a source of its own
+  // (warm_up.cpp), in steps while the program waits, so that the browser
+  // has optimised it by then; input typed meanwhile waits for the last
+  // step. Twelve steps of 2^24 rolls: Chromium here optimises the loop
+  // after about 50 million rolls in its first compile (about 50 ms), then
+  // compiles it in the background. The time limit keeps a slow device from
+  // waiting long, and a step that fails only ends the warm-up.
   var warm_up = { steps: 12, rolls: 1 << 24, until: 0 };
   var warm_up_step = function () {
-    if (warm_up.steps === 0 || performance.now() > warm_up.until) {
+    var more = warm_up.steps > 0 && performance.now() < warm_up.until;
+    if (more) {
+      try {
+        Module['_die_roll_warm_up'](warm_up.rolls);
+        warm_up.steps -= 1;
+      } catch (e) {
+        more = false;
+      }
+    }
+    if (more) {
+      setTimeout(warm_up_step, 0);
+    } else {
       web_console.held = false;
       web_console.wake();
-      return;
     }
-    Module['_die_roll_warm_up'](warm_up.rolls);
-    warm_up.steps -= 1;
-    setTimeout(warm_up_step, 0);
   };
   Module['onRuntimeInitialized'] = function () {
     postMessage({ kind: 'started', time: Date.now() });
