@@ -13,7 +13,7 @@
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { launch, type_line } from '../tests/browser/browsers.mjs';
+import { launch, open_page, type_line } from '../tests/browser/browsers.mjs';
 
 const [page_path, native_program, rounds_text, ...browser_names] = process.argv.slice(2);
 const rounds = Number(rounds_text);
@@ -42,8 +42,7 @@ function waiting(page, times) {
 }
 
 async function page_times(browser) {
-  const page = await browser.newPage();
-  await page.goto(url);
+  const page = await open_page(browser, url);
   await waiting(page, 1);
   const times = { first_prompt: await page.evaluate(() => performance.getEntriesByName('die_roll-waiting')[0].startTime / 1000) };
   for (const [name, prompts] of [['first_answer', 2], ['later_answer', 3]]) {

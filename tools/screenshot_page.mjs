@@ -7,7 +7,7 @@
 // Needs the npm packages (npm ci) and Debian's chromium.
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { launch, type_line, wait_for_prompts } from '../tests/browser/browsers.mjs';
+import { launch, open_page, type_line, wait_for_prompts } from '../tests/browser/browsers.mjs';
 
 const [page_path, picture] = process.argv.slice(2);
 if (picture === undefined) {
@@ -17,9 +17,8 @@ if (picture === undefined) {
 const answers = ['60', '600', '6000', '60000', '600000', '6000000', '60000000', '1000000000'];
 const browser = await launch('chromium');
 try {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1000, height: 900 });
-  await page.goto(pathToFileURL(path.resolve(page_path)).href);
+  const page = await open_page(browser, pathToFileURL(path.resolve(page_path)).href,
+    (tab) => tab.setViewport({ width: 1000, height: 900 }));
   let prompts = 1;
   for (const answer of answers) {
     await wait_for_prompts(page, prompts);

@@ -22,6 +22,32 @@ export function launch(name) {
   return puppeteer.launch({ headless: true, ...options });
 }
 
+// Opens a new tab on `url`, after `prepare(page)` (which may listen to it).
+// Firefox, driven through WebDriver BiDi, now and then never finishes
+// navigating a new tab to a local page (seen about once in a hundred, the
+// command timing out after three minutes); such a tab is left, said so, and
+// a new one tried, at most three times.
+export async function open_page(browser, url, prepare = () => {}) {
+  for (let attempt = 1; ; attempt++) {
+    const page = await browser.newPage();
+    await prepare(page);
+    const navigation = page.goto(url).then(() => 'loaded');
+    navigation.catch(() => {});
+    let timer;
+    const late = new Promise((resolve) => { timer = setTimeout(resolve, 20000, 'late'); });
+    const outcome = await Promise.race([navigation, late]);
+    clearTimeout(timer);
+    if (outcome === 'loaded') {
+      return page;
+    }
+    // Left open: closing it can make Firefox refuse the next new tab.
+    console.error(`${url} had not loaded after 20 s (try ${attempt}): trying a new tab`);
+    if (attempt === 3) {
+      throw new Error(`${url} did not load in ${attempt} tabs`);
+    }
+  }
+}
+
 export const prompt = 'How many times do you want to roll the die (enter 0 to quit): ';
 
 export function count_prompts(text) {

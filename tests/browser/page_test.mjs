@@ -16,8 +16,8 @@ import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import {
-  count_prompts, launch, paste, press_with_control, prompt, screen_of, started_at, type_line,
-  wait_for_prompts,
+  count_prompts, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
+  type_line, wait_for_prompts,
 } from './browsers.mjs';
 
 const [page_path, native_program, ...browser_names] = process.argv.slice(2);
@@ -68,15 +68,16 @@ function start_native() {
   return native;
 }
 
-// One attempt: the page opened, the native program started in the same
-// second, the dialogue typed into both. Null when a second turned between
-// their starts.
-async function same_second_run(page, url) {
-  await page.goto(url);
+// One attempt: the page opened in a new tab (`watch` sees it first), the
+// native program started in the same second, the dialogue typed into both.
+// Null when a second turned between their starts.
+async function same_second_run(browser, url, watch) {
+  const page = await open_page(browser, url, watch);
   const page_started = await started_at(page);
   const native = start_native();
   if (Math.floor(page_started / 1000) !== Math.floor((native.started + 50) / 1000)) {
     native.kill();
+    await page.close();
     return null;
   }
   let ticks = null;
@@ -109,7 +110,7 @@ async function same_second_run(page, url) {
   }
   assert.equal(await native.ended, 0);
   await page.waitForFunction(() => document.getElementById('restart').hidden === false);
-  return { page_screen: await screen_of(page), native_screen: native.screen, ticks };
+  return { page, page_screen: await screen_of(page), native_screen: native.screen, ticks };
 }
 
 // A server on 127.0.0.1 that serves the page and counts what it is asked.
@@ -148,18 +149,23 @@ for (const browser_name of browser_names) {
     for (const [origin, url_of] of Object.entries(origins)) {
       test(`from ${origin}: the same dialogue as in a terminal, the end, a new run, and no request`, { timeout: 300000 }, async () => {
         const url = url_of();
-        const page = await browser.newPage();
         const requests = [];
-        page.on('request', (request) => requests.push(request.url()));
         const failures = [];
-        page.on('pageerror', (error) => failures.push(error.message));
+        const watch = (tab) => {
+          tab.on('request', (request) => requests.push(request.url()));
+          tab.on('pageerror', (error) => failures.push(error.message));
+        };
         served.asked.length = 0;
 
         let run = null;
         for (let attempt = 1; attempt <= 4 && (run === null || run.page_screen !== run.native_screen); attempt++) {
-          run = (await same_second_run(page, url)) ?? run;
+          if (run !== null) {
+            await run.page.close();
+          }
+          run = (await same_second_run(browser, url, watch)) ?? run;
         }
         assert.ok(run !== null, 'never started in the same second as the native program');
+        const page = run.page;
         assert.equal(run.page_screen, run.native_screen);
         assert.match(run.page_screen, /The observed counts: (\d+ ){6}\n/);
         assert.ok(run.ticks >= 3, `the page's timer ticked ${run.ticks} times while the program rolled`);
@@ -191,8 +197,7 @@ for (const browser_name of browser_names) {
 
     test('bad input: control characters, a megabyte line, and a browser without SIMD', { timeout: 300000 }, async () => {
       const url = origins['file://']();
-      const page = await browser.newPage();
-      await page.goto(url);
+      const page = await open_page(browser, url);
       await wait_for_prompts(page, 1);
       // Each is refused, as by the native program, and the scrollback keeps
       // its bound however long the line.
@@ -211,9 +216,9 @@ for (const browser_name of browser_names) {
       assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
       await page.close();
 
-      const without_simd = await browser.newPage();
-      await without_simd.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
-      await without_simd.goto(url);
+      const without_simd = await open_page(browser, url, (tab) => {
+        return tab.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
+      });
       assert.equal(await without_simd.$eval('#status', (s) => s.textContent),
         'This browser cannot run die_roll: it has no WebAssembly SIMD.');
       assert.equal(await without_simd.$eval('#answer', (a) => a.disabled), true);
