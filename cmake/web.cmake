@@ -4,8 +4,9 @@
 set(die_roll_web ${PROJECT_SOURCE_DIR}/src/web)
 # Exceptions on, as in every other build: emscripten leaves them off unless
 # asked (a stream buffer that throws must set badbit, as a test checks).
+# Every program linked with the core is built for the same features.
 target_compile_options(die_roll_core PUBLIC -msimd128 -fexceptions)
-target_link_options(die_roll_core INTERFACE -fexceptions)
+target_link_options(die_roll_core INTERFACE -msimd128 -fexceptions)
 
 # Clang 14 leaves the loop over the baseline copy's two vectors of lanes
 # rolled, and with it their generator state in memory, loaded and stored at
@@ -22,7 +23,6 @@ set_property(SOURCE src/roll_loop.cpp APPEND PROPERTY COMPILE_OPTIONS
 set(die_roll_web_glue ${die_roll_web}/console.js ${die_roll_web}/pre.js ${die_roll_web}/worker.js)
 target_sources(die_roll PRIVATE ${die_roll_web}/warm_up.cpp)
 target_link_options(die_roll PRIVATE
-  -msimd128
   # The WebAssembly as base64 inside the JavaScript: one file to inline,
   # and no file to fetch, which neither node nor a page from file:// can.
   -sSINGLE_FILE

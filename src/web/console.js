@@ -71,10 +71,14 @@ mergeInto(LibraryManager.library, {
       }
       web_console.wake();
     },
+    // Whether a read would get something now.
+    ready: function () {
+      return !web_console.held && (web_console.pending.length > 0 || web_console.ended);
+    },
     // Hands what is pending to a program that waits for it.
     wake: function () {
       var waiter = web_console.waiter;
-      if (waiter !== null && !web_console.held && (web_console.pending.length > 0 || web_console.ended)) {
+      if (waiter !== null && web_console.ready()) {
         web_console.waiter = null;
         waiter();
       }
@@ -111,7 +115,7 @@ mergeInto(LibraryManager.library, {
         HEAPU32[pnum >> 2] = web_console.take(web_console.buffers(iov, iovcnt));
         wake_up(0);
       }
-      if (!web_console.held && (web_console.pending.length > 0 || web_console.ended)) {
+      if (web_console.ready()) {
         deliver();
       } else {
         // The page learns when the program waits and when it goes on, so
