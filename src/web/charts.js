@@ -1,7 +1,8 @@
 'use strict';
-// The two pictures, drawn anew after each report: every experiment's
-// statistic against its number of rolls on log-log axes, with a fair die's
-// 5% critical value and this die's mean, and the latest counts as bars.
+// The two pictures, brought up to date after each report: every
+// experiment's statistic against its number of rolls on log-log axes, with
+// a fair die's 5% critical value and this die's mean, and the latest
+// counts as bars.
 
 const svg_ns = 'http://www.w3.org/2000/svg';
 // The chi-squared value that a fair die's statistic (5 degrees of freedom)
@@ -27,12 +28,14 @@ function svg_element(name, attributes, text) {
 
 const frame = { left: 52, right: 460, top: 12, bottom: 262 };
 
-// Powers of ten from 10^low to 10^high, labelled as numbers a reader knows.
+// A power of ten as a number a reader knows: 0.01 to 10000, then 1e5 on.
 function power_label(power) {
   return power >= -2 && power <= 4 ? String(Number((10 ** power).toFixed(2))) : '1e' + power;
 }
 
-function draw_statistic(svg, experiments) {
+// Draws the axes and the two lines, and returns a function that adds one
+// experiment's point: the axes are fixed, so only the points change.
+function make_statistic_chart(svg) {
   // 1 to 10^10 rolls (the largest answer is 2.1e9); a statistic from 0.01
   // to 10^7 (the largest answer's is about 1.7e6): fixed, so that one run
   // can be set beside another. A statistic of 0 stands on the bottom line.
@@ -62,15 +65,25 @@ function draw_statistic(svg, experiments) {
     mean_points.push(`${x(n).toFixed(1)},${y(5 + mean_per_roll * n).toFixed(1)}`);
   }
   parts.push(svg_element('polyline', { class: 'mean', points: mean_points.join(' ') }));
-  experiments.forEach((e, i) => {
-    const latest = i === experiments.length - 1;
-    const point = svg_element('circle', { class: latest ? 'point latest' : 'point', cx: x(e.rolls), cy: y(e.statistic), r: latest ? 3.5 : 2.5 });
-    point.appendChild(svg_element('title', {}, `${e.rolls} rolls: chi-squared ${e.text}`));
-    parts.push(point);
-  });
+  const points = svg_element('g', {});
+  parts.push(points);
   parts.push(svg_element('line', { class: 'axis', x1: frame.left, x2: frame.left, y1: frame.top, y2: frame.bottom }));
   parts.push(svg_element('line', { class: 'axis', x1: frame.left, x2: frame.right, y1: frame.bottom, y2: frame.bottom }));
   svg.replaceChildren(...parts);
+
+  return function add(e) {
+    const previous = points.lastElementChild;
+    if (previous !== null) {
+      previous.setAttribute('class', 'point');
+      previous.setAttribute('r', '2.5');
+    }
+    const point = svg_element('circle', { class: 'point latest', cx: x(e.rolls), cy: y(e.statistic), r: 3.5 });
+    point.appendChild(svg_element('title', {}, `${e.rolls} rolls: chi-squared ${e.text}`));
+    points.appendChild(point);
+    if (points.childElementCount > most_points) {
+      points.firstElementChild.remove();
+    }
+  };
 }
 
 // A count short enough to stand over its bar: 123456 as 123.5k, 160007000

@@ -30,17 +30,11 @@ const terminal = make_terminal(log, screen);
 const program_url = URL.createObjectURL(
   new Blob([document.getElementById('program').textContent], { type: 'text/javascript' }));
 
-const experiments = [];
+const add_point = make_statistic_chart(statistic_svg);
 const read_reports = make_report_reader((experiment) => {
-  experiments.push(experiment);
-  if (experiments.length > most_points) {
-    experiments.shift();
-  }
-  draw_statistic(statistic_svg, experiments);
+  add_point(experiment);
   draw_counts(counts_svg, experiment);
 });
-
-draw_statistic(statistic_svg, experiments);
 draw_counts(counts_svg, undefined);
 
 let worker = null;
@@ -66,6 +60,7 @@ function ended(text) {
   }
   worker.terminate();
   worker = null;
+  terminal.flush();
   set_status(text, false);
   answer.disabled = true;
   restart.hidden = false;

@@ -9,26 +9,53 @@ const scrollback_trim_to = 300000;
 
 function make_terminal(log, screen) {
   let held = 0;
+  // Text shown since the last frame, as [text, kind] pairs: the console is
+  // brought up to date once a frame, as a paste of thousands of answers
+  // brings thousands of writes, and each change to the page's text costs
+  // time in proportion to all of it.
+  let queued = [];
+  let frame_asked = false;
 
-  // Appends text of one kind: 'output', 'complaint' (standard error) or
-  // 'echo' (a typed line). Text of the same kind as the last joins it.
+  // Shows text of one kind: 'output', 'complaint' (standard error) or
+  // 'echo' (a typed line).
   function show(text, kind) {
     if (text.length === 0) {
       return;
     }
-    const last = log.lastElementChild;
-    if (last !== null && last.dataset.kind === kind) {
-      last.firstChild.appendData(text);
-    } else {
-      const span = document.createElement('span');
-      span.dataset.kind = kind;
-      if (kind !== 'output') {
-        span.className = kind;
-      }
-      span.appendChild(document.createTextNode(text));
-      log.appendChild(span);
+    queued.push([text, kind]);
+    if (!frame_asked) {
+      frame_asked = true;
+      requestAnimationFrame(flush);
     }
-    held += text.length;
+  }
+
+  // Appends what is queued, each run of one kind to the last text of that
+  // kind if it is the last, and keeps the newest line in view.
+  function flush() {
+    frame_asked = false;
+    const runs = [];
+    for (const [text, kind] of queued) {
+      const run = runs[runs.length - 1];
+      if (run !== undefined && run.kind === kind) {
+        run.texts.push(text);
+      } else {
+        runs.push({ kind, texts: [text] });
+      }
+    }
+    queued = [];
+    for (const { kind, texts } of runs) {
+      const text = texts.join('');
+      const last = log.lastElementChild;
+      if (last !== null && last.className === kind) {
+        last.firstChild.appendData(text);
+      } else {
+        const span = document.createElement('span');
+        span.className = kind;
+        span.appendChild(document.createTextNode(text));
+        log.appendChild(span);
+      }
+      held += text.length;
+    }
     if (held > scrollback_characters) {
       forget(held - scrollback_trim_to);
     }
@@ -55,11 +82,12 @@ function make_terminal(log, screen) {
   }
 
   function clear() {
+    queued = [];
     log.replaceChildren();
     held = 0;
   }
 
-  return { show, clear };
+  return { show, flush, clear };
 }
 
 // Turns keys and pastes in the answer field into what a terminal in its
