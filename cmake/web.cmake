@@ -8,14 +8,6 @@ set(die_roll_web ${PROJECT_SOURCE_DIR}/src/web)
 target_compile_options(die_roll_core PUBLIC -msimd128 -fexceptions)
 target_link_options(die_roll_core INTERFACE -msimd128 -fexceptions)
 
-# Clang 14 leaves the loop over the baseline copy's two vectors of lanes
-# rolled, and with it their generator state in memory, loaded and stored at
-# every step; unrolled in full, the state stays in WebAssembly's locals.
-# Firefox then rolls the largest answer in 0.67 s instead of 0.96 s, and
-# Chromium in 0.98 s instead of 0.91 s (README, "Speed").
-set_property(SOURCE src/roll_loop.cpp APPEND PROPERTY COMPILE_OPTIONS
-  -mllvm -unroll-threshold=4000 -mllvm -unroll-full-max-count=64)
-
 # src/web/console.js takes the place of emscripten's standard streams. In
 # the page, reading standard input waits for the page (Asyncify, through
 # fd_read alone); pre.js and worker.js let the page start the program and
