@@ -100,11 +100,11 @@ struct chunk_consumer {
 
 // The baseline copy makes its blocks in chunks too small to fill a lane and
 // folds between them, so that its loop has no branch but its own. With the
-// fold's test inside the loop, the browsers' WebAssembly compilers move the
-// generator's state between registers and memory at every step, and the
-// page rolls the largest answer a third slower; GCC's SSE2 code is as fast
-// either way. GCC's AVX2 copy goes the other way, 7% slower in chunks, and
-// keeps the test inside (README, "Speed").
+// fold's test inside the loop, browsers rolled the largest answer in
+// WebAssembly up to a third slower (V8 moved the generator's state between
+// registers and the stack at every step); GCC's SSE2 code is as fast either
+// way. GCC's AVX2 copy goes the other way, 7% slower in chunks, and keeps
+// the test inside (README, "Speed").
 void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
                            edge_counts& at_least)
 {
