@@ -13,7 +13,10 @@ function make_terminal(log, screen) {
   // brought up to date once a frame, as a paste of thousands of answers
   // brings thousands of writes, and each change to the page's text costs
   // time in proportion to all of it.
+  // A hidden page gets no frames: there the queue is flushed whenever it
+  // holds more than the scrollback, so that it stays bounded too.
   let queued = [];
+  let queued_characters = 0;
   let frame_asked = false;
 
   // Shows text of one kind: 'output', 'complaint' (standard error) or
@@ -23,16 +26,23 @@ function make_terminal(log, screen) {
       return;
     }
     queued.push([text, kind]);
-    if (!frame_asked) {
+    queued_characters += text.length;
+    if (queued_characters > scrollback_characters) {
+      append_queued();
+    } else if (!frame_asked) {
       frame_asked = true;
       requestAnimationFrame(flush);
     }
   }
 
-  // Appends what is queued, each run of one kind to the last text of that
-  // kind if it is the last, and keeps the newest line in view.
   function flush() {
     frame_asked = false;
+    append_queued();
+  }
+
+  // Appends what is queued, each run of one kind to the last text of that
+  // kind if it is the last, and keeps the newest line in view.
+  function append_queued() {
     const runs = [];
     for (const [text, kind] of queued) {
       const run = runs[runs.length - 1];
@@ -43,6 +53,7 @@ function make_terminal(log, screen) {
       }
     }
     queued = [];
+    queued_characters = 0;
     for (const { kind, texts } of runs) {
       const text = texts.join('');
       const last = log.lastElementChild;
@@ -83,6 +94,7 @@ function make_terminal(log, screen) {
 
   function clear() {
     queued = [];
+    queued_characters = 0;
     log.replaceChildren();
     held = 0;
   }
@@ -92,7 +104,7 @@ function make_terminal(log, screen) {
 
 // Turns keys and pastes in the answer field into what a terminal in its
 // usual line mode sends: a line with its line end when Enter is pressed,
-// each whole line of a paste likewise, the line so far when Ctrl-D is
+// the whole lines of a paste together, the line so far when Ctrl-D is
 // pressed on it, and the end of input when Ctrl-D is pressed on an empty
 // line. `send(text, end)` gets each; the typed text is echoed first.
 function connect_keyboard(answer, terminal, send) {
@@ -134,8 +146,10 @@ function connect_keyboard(answer, terminal, send) {
     const text = answer.value.slice(0, start) + pasted + answer.value.slice(end);
     const lines = text.split(/\r\n|\r|\n/);
     answer.value = lines.pop();
-    for (const line of lines) {
-      submit(line);
-    }
+    // Sent at once, as a terminal sends a paste: one message however many
+    // lines, which the program reads in turn.
+    const typed = lines.map((line) => line + '\n').join('');
+    terminal.show(typed, 'echo');
+    send(typed, false);
   });
 }
