@@ -178,7 +178,12 @@ for (const browser_name of browser_names) {
         assert.equal(await screen_of(page), prompt);
         await type_line(page, '1');
         await wait_for_prompts(page, 2);
-        assert.match(await screen_of(page), /^[^\n]*1\n\nThe observed counts: ([01] ){6}\n\nChi-squared = 5\n\n[^\n]*$/);
+        const one_roll = await screen_of(page);
+        assert.match(one_roll, /^[^\n]*1\n\nThe observed counts: ([01] ){6}\n\nChi-squared = 5\n\n[^\n]*$/);
+        // The bars show that experiment's counts.
+        await page.waitForFunction((counts) => [...document.querySelectorAll('#counts rect title')]
+          .map((title) => title.textContent.replace(/^face \d: /, '')).join(' ') === counts,
+        { timeout: 10000 }, one_roll.match(/counts: ((?:\d+ ){6})/)[1].trim());
         // Ctrl-D on an empty line is the end of input.
         await press_with_control(page, 'd');
         await page.waitForFunction(() => document.getElementById('restart').hidden === false);
