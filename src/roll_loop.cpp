@@ -58,6 +58,10 @@ struct lane_counter {
 // Each vector counted adds at most one to a lane.
 constexpr std::uint32_t lane_room = 0xffff;
 
+// The vectors of `bytes` bytes that one block of draws fills.
+template <int bytes>
+constexpr std::uint64_t vectors_per_block = block_draws * sizeof(std::uint16_t) / bytes;
+
 // Counts each vector as the generator makes it.
 template <int bytes>
 struct counting_consumer {
@@ -109,8 +113,7 @@ void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw
                            edge_counts& at_least)
 {
     constexpr int bytes = 16;
-    constexpr std::uint64_t vectors_per_block = block_draws * sizeof(std::uint16_t) / bytes;
-    constexpr std::uint64_t chunk_blocks = lane_room / vectors_per_block;
+    constexpr std::uint64_t chunk_blocks = lane_room / vectors_per_block<bytes>;
     lane_counter<bytes> counter(edges, at_least);
     chunk_consumer<bytes> consumer{counter};
     while (blocks > 0) {
@@ -176,7 +179,7 @@ DIE_ROLL_WIDE_VECTORS
 void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
                                 edge_counts& at_least)
 {
-    constexpr int per_block = block_draws * sizeof(std::uint16_t) / sizeof(piece_vector<32>);
+    constexpr std::uint64_t per_block = vectors_per_block<32>;
     lane_counter<32> counter(edges, at_least);
     piece_vector<32> buffer[buffer_blocks * per_block];
     std::uint32_t room = lane_room;
