@@ -13,7 +13,7 @@
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { launch, open_page, type_line } from '../tests/browser/browsers.mjs';
+import { launch, open_page, type_line, wait_for_waits } from '../tests/browser/browsers.mjs';
 
 const [page_path, native_program, rounds_text, ...browser_names] = process.argv.slice(2);
 const rounds = Number(rounds_text);
@@ -33,21 +33,13 @@ function native_largest() {
   return Number(process.hrtime.bigint() - start) / 1e9;
 }
 
-// Waits until the program has waited for input `times` times: the page
-// marks each wait when the program tells it, a moment after the prompt.
-function waiting(page, times) {
-  return page.waitForFunction(
-    (wanted) => performance.getEntriesByName('die_roll-waiting').length >= wanted,
-    { timeout: 60000, polling: 10 }, times);
-}
-
 async function page_times(browser) {
   const page = await open_page(browser, url);
-  await waiting(page, 1);
+  await wait_for_waits(page, 1);
   const times = { first_prompt: await page.evaluate(() => performance.getEntriesByName('die_roll-waiting')[0].startTime / 1000) };
   for (const [name, prompts] of [['first_answer', 2], ['later_answer', 3]]) {
     await type_line(page, largest);
-    await waiting(page, prompts);
+    await wait_for_waits(page, prompts);
     times[name] = await page.evaluate((at) => {
       const answered = performance.getEntriesByName('die_roll-answered')[at].startTime;
       const waiting = performance.getEntriesByName('die_roll-waiting')[at + 1].startTime;

@@ -2,7 +2,7 @@
 // The two pictures, brought up to date after each report: every
 // experiment's statistic against its number of rolls on log-log axes, with
 // a fair die's 5% critical value and this die's mean, and the latest
-// counts as bars.
+// counts as bars, drawn once a frame.
 
 const svg_ns = 'http://www.w3.org/2000/svg';
 // The chi-squared value that a fair die's statistic (5 degrees of freedom)
@@ -93,6 +93,19 @@ function short_count(count) {
     return (count / 1e6).toFixed(1) + 'M';
   }
   return count >= 1e4 ? (count / 1e3).toFixed(1) + 'k' : String(count);
+}
+
+// Draws the axis, and returns a function that shows an experiment's counts:
+// the bars are drawn anew from the latest alone, so once a frame, not once
+// a report, which a paste of thousands of answers brings by the thousand.
+function make_counts_chart(svg) {
+  let latest;
+  const draw_soon = once_a_frame(() => draw_counts(svg, latest));
+  draw_counts(svg, undefined);
+  return function show(experiment) {
+    latest = experiment;
+    draw_soon();
+  };
 }
 
 function draw_counts(svg, latest) {

@@ -31,22 +31,11 @@ const program_url = URL.createObjectURL(
   new Blob([document.getElementById('program').textContent], { type: 'text/javascript' }));
 
 const add_point = make_statistic_chart(statistic_svg);
-// The bars show the latest counts only: drawn once a frame, not once a
-// report, which for a paste of thousands of answers is thousands of times.
-let latest_counts;
-let counts_frame_asked = false;
+const show_counts = make_counts_chart(counts_svg);
 const read_reports = make_report_reader((experiment) => {
   add_point(experiment);
-  latest_counts = experiment;
-  if (!counts_frame_asked) {
-    counts_frame_asked = true;
-    requestAnimationFrame(() => {
-      counts_frame_asked = false;
-      draw_counts(counts_svg, latest_counts);
-    });
-  }
+  show_counts(experiment);
 });
-draw_counts(counts_svg, undefined);
 
 let worker = null;
 

@@ -7,6 +7,22 @@
 const scrollback_characters = 400000;
 const scrollback_trim_to = 300000;
 
+// Returns a function that has `work` done at the next frame, once however
+// often it is called before then: for what is drawn from the latest state
+// only (the console here, the bars in charts.js).
+function once_a_frame(work) {
+  let asked = false;
+  return () => {
+    if (!asked) {
+      asked = true;
+      requestAnimationFrame(() => {
+        asked = false;
+        work();
+      });
+    }
+  };
+}
+
 function make_terminal(log, screen) {
   let held = 0;
   // Text shown since the last frame, as [text, kind] pairs: the console is
@@ -17,7 +33,7 @@ function make_terminal(log, screen) {
   // holds more than the scrollback, so that it stays bounded too.
   let queued = [];
   let queued_characters = 0;
-  let frame_asked = false;
+  const flush_soon = once_a_frame(flush);
 
   // Shows text of one kind: 'output', 'complaint' (standard error) or
   // 'echo' (a typed line).
@@ -28,22 +44,16 @@ function make_terminal(log, screen) {
     queued.push([text, kind]);
     queued_characters += text.length;
     if (queued_characters > scrollback_characters) {
-      append_queued();
-    } else if (!frame_asked) {
-      frame_asked = true;
-      requestAnimationFrame(flush);
+      flush();
+    } else {
+      flush_soon();
     }
-  }
-
-  function flush() {
-    frame_asked = false;
-    append_queued();
   }
 
   // Appends what is queued, each run of one kind as a span of its own, and
   // keeps the newest line in view. (Added to the last span of its kind
   // instead, a paste of 5000 answers took Firefox twice as long to show.)
-  function append_queued() {
+  function flush() {
     const runs = [];
     for (const [text, kind] of queued) {
       const run = runs[runs.length - 1];

@@ -5,6 +5,9 @@ if (!ENVIRONMENT_IS_NODE) {
   var finish = function (status) {
     postMessage({ kind: 'exit', status: status });
   };
+  var fail = function (reason) {
+    postMessage({ kind: 'failed', reason: String(reason) });
+  };
   // Before the first answer the roll loop is rolled on a source of its own
   // (warm_up.cpp), in steps while the program waits, so that the browser
   // has optimised it by then; input typed meanwhile waits for the last
@@ -39,14 +42,12 @@ if (!ENVIRONMENT_IS_NODE) {
     try {
       status = Module['_main'](0, 0);
     } catch (e) {
-      postMessage({ kind: 'failed', reason: String(e) });
+      fail(e);
       return;
     }
     // The program waits for input: main returns only when it has ended.
     if (Asyncify.currData) {
-      Asyncify.whenDone().then(finish, function (e) {
-        postMessage({ kind: 'failed', reason: String(e) });
-      });
+      Asyncify.whenDone().then(finish, fail);
     } else {
       finish(status);
     }

@@ -59,20 +59,39 @@ export function screen_of(page) {
   return page.$eval('#log', (log) => log.textContent);
 }
 
-// Waits until the page's console shows `prompts` prompts; a time-out says
-// what the page showed.
-export async function wait_for_prompts(page, prompts, timeout = 60000) {
+// Waits until `holds(...args)` is true in the page; a time-out says what
+// was awaited and what the page showed.
+async function wait_in_page(page, awaited, timeout, holds, ...args) {
   try {
-    await page.waitForFunction(
-      (wanted, text) => document.getElementById('log').textContent.split(text).length - 1 >= wanted,
-      { timeout, polling: 10 }, prompts, prompt);
+    await page.waitForFunction(holds, { timeout, polling: 10 }, ...args);
   } catch (error) {
     const shown = await page.evaluate(() => ({
       status: document.getElementById('status').textContent,
       end: document.getElementById('log').textContent.slice(-300),
     })).catch(() => ({}));
-    throw new Error(`waited for ${prompts} prompts: ${error.message}; the page shows ${JSON.stringify(shown)}`);
+    throw new Error(`waited for ${awaited}: ${error.message}; the page shows ${JSON.stringify(shown)}`);
   }
+}
+
+// Waits until the page's console shows `prompts` prompts.
+export function wait_for_prompts(page, prompts, timeout = 60000) {
+  return wait_in_page(page, `${prompts} prompts`, timeout,
+    (wanted, text) => document.getElementById('log').textContent.split(text).length - 1 >= wanted,
+    prompts, prompt);
+}
+
+// Waits until the page's console ends in `end`.
+export function wait_for_end(page, end, timeout = 60000) {
+  return wait_in_page(page, `the console to end in ${JSON.stringify(end.slice(-100))}`, timeout,
+    (wanted) => document.getElementById('log').textContent.endsWith(wanted), end);
+}
+
+// Waits until the program has waited for input `times` times: the page
+// marks each wait when the program tells it, a moment after the prompt,
+// hidden or not.
+export function wait_for_waits(page, times, timeout = 60000) {
+  return wait_in_page(page, `the program to wait ${times} times`, timeout,
+    (wanted) => performance.getEntriesByName('die_roll-waiting').length >= wanted, times);
 }
 
 // Types a line into the answer field and presses Enter.

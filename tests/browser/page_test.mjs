@@ -17,7 +17,7 @@ import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import {
   count_prompts, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
-  type_line, wait_for_prompts,
+  type_line, wait_for_end, wait_for_prompts, wait_for_waits,
 } from './browsers.mjs';
 
 const [page_path, native_program, ...browser_names] = process.argv.slice(2);
@@ -212,14 +212,12 @@ for (const browser_name of browser_names) {
       await paste(page, '1\n'.repeat(answers));
       const front = await browser.newPage();
       await front.bringToFront();
-      await page.waitForFunction(() => performance.getEntriesByName('die_roll-waiting').length >= 2,
-        { timeout: 120000, polling: 100 });
+      await wait_for_waits(page, 2, 120000);
       const held_hidden = await page.$eval('#log', (log) => log.textContent.length);
       assert.ok(held_hidden > 200000 && held_hidden <= 400000, `the hidden console holds ${held_hidden} characters`);
       await front.close();
       await page.bringToFront();
-      await page.waitForFunction((end) => document.getElementById('log').textContent.endsWith(end),
-        { timeout: 60000 }, `Chi-squared = 5\n\n${prompt}`);
+      await wait_for_end(page, `Chi-squared = 5\n\n${prompt}`);
       const last_prompts = count_prompts(await screen_of(page));
       assert.ok(last_prompts > 2000 && last_prompts < answers, `${last_prompts} prompts kept`);
       assert.equal(await page.$$eval('#statistic circle', (points) => points.length), 2000);
@@ -227,15 +225,12 @@ for (const browser_name of browser_names) {
       // its bound however long the line.
       const complaint = 'The answer must be a whole number of rolls, at most 2147483647.\n';
       await paste(page, '\u0001\u0007\u001b[2J\n');
-      // (On a time-out, the assertion below shows what the page shows.)
-      await page.waitForFunction((end) => document.getElementById('log').textContent.endsWith(end),
-        { timeout: 60000 }, complaint + prompt).catch(() => {});
+      await wait_for_end(page, complaint + prompt);
       const screen_so_far = await screen_of(page);
       assert.ok(screen_so_far.endsWith(`Chi-squared = 5\n\n${prompt}\u0001\u0007\u001b[2J\n${complaint}${prompt}`),
         screen_so_far.slice(-300));
       await paste(page, 'x'.repeat(1 << 20) + '\n');
-      await page.waitForFunction((end) => document.getElementById('log').textContent.endsWith(end),
-        { timeout: 60000 }, `x\n${complaint}${prompt}`);
+      await wait_for_end(page, `x\n${complaint}${prompt}`);
       await type_line(page, '0');
       await page.waitForFunction(() => document.getElementById('restart').hidden === false);
       const screen = await screen_of(page);
