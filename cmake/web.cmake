@@ -18,6 +18,10 @@ target_link_options(die_roll PRIVATE
   # The WebAssembly as base64 inside the JavaScript: one file to inline,
   # and no file to fetch, which neither node nor a page from file:// can.
   -sSINGLE_FILE
+  # A heap that cannot grow makes a failed allocation abort the program
+  # unless told otherwise; this way it throws std::bad_alloc, which main
+  # reports as the native program does.
+  -sABORTING_MALLOC=0
   -sENVIRONMENT=web,worker,node
   -sASYNCIFY "-sASYNCIFY_IMPORTS=['wasi_snapshot_preview1.fd_read']"
   -sEXPORTED_FUNCTIONS=_main,_die_roll_warm_up

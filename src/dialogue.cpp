@@ -1,5 +1,6 @@
 #include "dialogue.h"
 
+#include <algorithm>
 #include <istream>
 #include <limits>
 #include <locale>
@@ -9,44 +10,62 @@ answer read_answer(std::istream& in)
 {
     using traits = std::istream::traits_type;
     // A read error may cut a number short, so badbit is looked at after
-    // every step, before anything read is used.
+    // every character, before anything read is used.
     constexpr answer failed = {answer_kind::failed, 0};
     // Leading white space is skipped first, so that running out of input
     // after it is told apart from a word that is not a number.
     in >> std::ws;
-    const bool at_end = traits::eq_int_type(in.peek(), traits::eof());
+    auto next = in.peek();
     if (in.bad()) {
         return failed;
     }
-    if (at_end) {
+    if (traits::eq_int_type(next, traits::eof())) {
         return {answer_kind::end, 0};
     }
-    std::int32_t value = 0;
-    in >> value;
-    if (in.bad()) {
+    // The number is read here a character at a time, rather than by the
+    // stream's own extraction, which in some standard libraries keeps every
+    // digit it reads: a line of millions of digits, leading zeros and all,
+    // must take no more memory than a short one.
+    const auto advance = [&in, &next] {
+        in.ignore();
+        next = in.peek();
+        return !in.bad();
+    };
+    const bool negative = traits::eq_int_type(next, '-');
+    if ((negative || traits::eq_int_type(next, '+')) && !advance()) {
         return failed;
     }
-    if (!in.fail()) {
-        return {answer_kind::number, value};
-    }
-    // A number below the range is stored as the lowest value, which ends
-    // the dialogue as any answer of zero or less does; every other failed
-    // extraction (a word, a lone sign, a number above the range) is refused.
-    in.clear();
-    if (value == std::numeric_limits<std::int32_t>::min()) {
-        return {answer_kind::number, value};
-    }
-    const auto& ctype = std::use_facet<std::ctype<char>>(in.getloc());
-    for (;;) {
-        const auto next = in.peek();
-        if (in.bad()) {
+    // The magnitude stops growing just past the lowest value's, which is
+    // enough to tell every case apart, so it never overflows.
+    constexpr std::int64_t lowest_magnitude =
+        -std::int64_t{std::numeric_limits<std::int32_t>::min()};
+    std::int64_t magnitude = 0;
+    bool digits = false;
+    // (The end of input, a negative int_type, is no digit.)
+    while (next >= '0' && next <= '9') {
+        digits = true;
+        magnitude = std::min(magnitude * 10 + (next - '0'), lowest_magnitude + 1);
+        if (!advance()) {
             return failed;
         }
-        if (traits::eq_int_type(next, traits::eof()) ||
-            ctype.is(std::ctype_base::space, traits::to_char_type(next))) {
-            break;
+    }
+    // A number below the range reads as the lowest value, which ends the
+    // dialogue as any answer of zero or less does; a number above it, a
+    // lone sign or a word is refused, as the stream's own extraction of an
+    // int would refuse it.
+    if (digits && negative) {
+        return {answer_kind::number,
+                static_cast<std::int32_t>(-std::min(magnitude, lowest_magnitude))};
+    }
+    if (digits && magnitude <= std::numeric_limits<std::int32_t>::max()) {
+        return {answer_kind::number, static_cast<std::int32_t>(magnitude)};
+    }
+    const auto& ctype = std::use_facet<std::ctype<char>>(in.getloc());
+    while (!traits::eq_int_type(next, traits::eof()) &&
+           !ctype.is(std::ctype_base::space, traits::to_char_type(next))) {
+        if (!advance()) {
+            return failed;
         }
-        in.ignore();
     }
     return {answer_kind::unreadable, 0};
 }

@@ -29,9 +29,11 @@ struct answer {
     std::int32_t value;  // meaningful only for answer_kind::number
 };
 
-// Reads the next white-space separated answer. An unreadable word is
-// consumed up to the next white space, so a later read always makes
-// progress, and only one character of it is held at a time.
+// Reads the next white-space separated answer: an optional sign and
+// decimal digits, as an int is extracted in the classic locale. An
+// unreadable word is consumed up to the next white space, so a later read
+// always makes progress. Only one character is held at a time, however
+// long the number or the word.
 answer read_answer(std::istream& in);
 
 // How an experiment is rolled; tests and fuzzers pass a stand-in.

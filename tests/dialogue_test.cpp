@@ -112,10 +112,12 @@ TEST(dialogue, several_answers_on_one_line_each_get_a_report)
     EXPECT_EQ(rolls_asked, (std::vector<int>{5, 7}));
 }
 
-TEST(dialogue, a_plus_sign_and_leading_zeros_are_accepted)
+TEST(dialogue, a_plus_sign_and_leading_zeros_are_accepted_however_many)
 {
-    converse("+3 007 0");
-    EXPECT_EQ(rolls_asked, (std::vector<int>{3, 7}));
+    const std::string zeros(1 << 20, '0');
+    const transcript t = converse("+3 007 " + zeros + "5 -" + zeros + "2147483648 5");
+    EXPECT_EQ(rolls_asked, (std::vector<int>{3, 7, 5}));
+    EXPECT_EQ(t.err, "");
 }
 
 TEST(dialogue, a_statistic_of_a_million_prints_in_exponent_notation)
@@ -177,6 +179,10 @@ TEST(dialogue, numbers_above_32_bits_are_refused_and_below_end_the_dialogue)
     EXPECT_EQ(t.out, prompt + prompt + prompt);
     EXPECT_EQ(t.err, complaint + complaint);
     EXPECT_TRUE(rolls_asked.empty());
+    const std::string digits(1 << 20, '9');
+    const transcript longest = converse(digits + " +" + digits + "x 0");
+    EXPECT_EQ(longest.out, prompt + prompt + prompt);
+    EXPECT_EQ(longest.err, complaint + complaint);
     const transcript longer = converse("-99999999999999999999999 5");
     EXPECT_EQ(longer.out, prompt);
     EXPECT_EQ(longer.err, "");

@@ -64,6 +64,15 @@ if(NOT out STREQUAL "${prompt}${prompt}${prompt}" OR NOT err STREQUAL "${complai
   message(FATAL_ERROR "unexpected handling of bad answers:\n[${out}]\n[${err}]")
 endif()
 
+# Numbers of tens of millions of digits, leading zeros and all, are read
+# as any other, with memory that does not grow with their length.
+string(REPEAT "0" 10000000 zeros)
+run_program("${zeros}7\n+1${zeros}\n-${zeros}1 5\n" out err)
+if(NOT out MATCHES "^${prompt_re}\nThe observed counts: ([0-7] )+\n\nChi-squared = [^\n]+\n\n${prompt_re}${prompt_re}$"
+   OR NOT err STREQUAL "${complaint}")
+  message(FATAL_ERROR "unexpected handling of long numbers:\n[${out}]\n[${err}]")
+endif()
+
 # Empty input.
 run_program("" out err)
 if(NOT out STREQUAL "${prompt}" OR NOT err STREQUAL "")
