@@ -34,7 +34,7 @@ set_property(TARGET die_roll APPEND PROPERTY LINK_DEPENDS ${die_roll_web_glue})
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 set(die_roll_page_sources
   ${die_roll_web}/page.html ${die_roll_web}/page.css ${die_roll_web}/page.js
-  ${die_roll_web}/terminal.js ${die_roll_web}/charts.js)
+  ${die_roll_web}/terminal.js ${die_roll_web}/charts.js ${die_roll_web}/experiments.js)
 add_custom_command(
   OUTPUT ${PROJECT_BINARY_DIR}/die_roll.html
   COMMAND ${Python3_EXECUTABLE} ${die_roll_web}/bundle_page.py

@@ -12,7 +12,7 @@ import re
 import sys
 
 # The page's own script, in the order its parts need each other.
-SCRIPTS = ("terminal.js", "charts.js", "page.js")
+SCRIPTS = ("terminal.js", "charts.js", "experiments.js", "page.js")
 
 
 def digest(text):

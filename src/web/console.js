@@ -25,55 +25,50 @@ mergeInto(LibraryManager.library, {
       }
       return views;
     },
-    // What the page has sent and the program has not read yet, and whether
-    // the page has ended the input (Ctrl-D), which one read then reports.
+    // What the page has sent and the program has not read yet, in the
+    // order it was typed: bytes, and null where the page ended the input
+    // (Ctrl-D), which one read reports as the end and then forgets.
     pending: [],
-    ended: false,
     // Set while the program waits for input: wakes it.
     waiter: null,
     // While true, input is kept but not handed over (see worker.js).
     held: false,
-    // Moves pending input into the read's buffers; the number of bytes.
+    // Moves pending input into the read's buffers, as a terminal's read
+    // returns it: at most one line, or the text before a Ctrl-D, so that no
+    // read takes more than was typed before the end of input. The number of
+    // bytes; 0, the end of input, where the end is next.
     take: function (views) {
       var pending = web_console.pending;
-      var count = 0;
-      for (var v = 0; v < views.length && pending.length > 0; v++) {
-        var view = views[v];
-        var filled = 0;
-        while (filled < view.length && pending.length > 0) {
-          var chunk = pending[0];
-          var n = Math.min(chunk.length, view.length - filled);
-          view.set(chunk.subarray(0, n), filled);
-          filled += n;
-          if (n === chunk.length) {
-            pending.shift();
-          } else {
-            pending[0] = chunk.subarray(n);
-          }
-        }
-        count += filled;
-        if (filled < view.length) {
-          break;
-        }
+      var chunk = pending[0];
+      if (chunk === null) {
+        pending.shift();
+        return 0;
       }
-      if (count === 0) {
-        web_console.ended = false;
+      var line_end = chunk.indexOf(10);
+      var wanted = line_end >= 0 ? line_end + 1 : chunk.length;
+      var count = 0;
+      for (var v = 0; v < views.length && count < wanted; v++) {
+        var n = Math.min(views[v].length, wanted - count);
+        views[v].set(chunk.subarray(count, count + n));
+        count += n;
+      }
+      if (count === chunk.length) {
+        pending.shift();
+      } else {
+        pending[0] = chunk.subarray(count);
       }
       return count;
     },
-    // From the page: bytes typed, or the end of input.
-    give: function (bytes, end) {
-      if (bytes.length > 0) {
+    // From the page: bytes typed, or (null) the end of input.
+    give: function (bytes) {
+      if (bytes === null || bytes.length > 0) {
         web_console.pending.push(bytes);
-      }
-      if (end) {
-        web_console.ended = true;
       }
       web_console.wake();
     },
     // Whether a read would get something now.
     ready: function () {
-      return !web_console.held && (web_console.pending.length > 0 || web_console.ended);
+      return !web_console.held && web_console.pending.length > 0;
     },
     // Hands what is pending to a program that waits for it.
     wake: function () {
@@ -82,6 +77,41 @@ mergeInto(LibraryManager.library, {
         web_console.waiter = null;
         waiter();
       }
+    },
+    // What the program has written and the page has not been sent yet, as
+    // [descriptor, bytes] in the order written. It goes to the page in one
+    // message when the program waits for input and when it ends, and at a
+    // read that finds input waiting once 16 ms have passed since the last:
+    // a paste of thousands of answers brings a message a frame or so, not
+    // one a write, each of which costs the page's thread its own task. (So
+    // what was written in the 16 ms before a long roll shows when it ends.)
+    // The writes in a row to one descriptor go as one buffer, handed over
+    // rather than copied.
+    written: [],
+    sent_at: 0,
+    send_written: function () {
+      var written = web_console.written;
+      if (written.length === 0) {
+        return;
+      }
+      var writes = [];
+      for (var start = 0, end; start < written.length; start = end) {
+        var fd = written[start][0];
+        var size = 0;
+        for (end = start; end < written.length && written[end][0] === fd; end++) {
+          size += written[end][1].length;
+        }
+        var bytes = new Uint8Array(size);
+        for (var w = start, at = 0; w < end; at += written[w][1].length, w++) {
+          bytes.set(written[w][1], at);
+        }
+        writes.push([fd, bytes]);
+      }
+      web_console.written = [];
+      web_console.sent_at = performance.now();
+      postMessage({ kind: 'output', writes: writes }, writes.map(function (write) {
+        return write[1].buffer;
+      }));
     },
   },
 
@@ -108,6 +138,9 @@ mergeInto(LibraryManager.library, {
       }
       HEAPU32[pnum >> 2] = count;
       return 0;
+    }
+    if (!web_console.ready() || performance.now() - web_console.sent_at >= 16) {
+      web_console.send_written();
     }
     return Asyncify.handleSleep(function (wake_up) {
       function deliver() {
@@ -151,7 +184,7 @@ mergeInto(LibraryManager.library, {
     } else {
       for (var w = 0; w < views.length; w++) {
         if (views[w].length > 0) {
-          postMessage({ kind: 'output', fd: fd, bytes: views[w].slice() });
+          web_console.written.push([fd, views[w].slice()]);
           count += views[w].length;
         }
       }

@@ -11,12 +11,28 @@ const simd_probe = new Uint8Array([
   0x0a, 0x08, 0x01, 0x06, 0x00, 0x41, 0x00, 0xfd, 0x0f, 0x0b,  // i32.const 0; i8x16.splat
 ]);
 
-function has_simd() {
-  try {
-    return typeof WebAssembly === 'object' && WebAssembly.validate(simd_probe);
-  } catch {
-    return false;
+// Why this browser cannot run the program, or null where it can.
+function what_is_missing() {
+  if (typeof WebAssembly !== 'object' || typeof WebAssembly.validate !== 'function') {
+    return 'This browser cannot run die_roll: it has no WebAssembly, or WebAssembly is switched off.';
   }
+  let simd = false;
+  try {
+    simd = WebAssembly.validate(simd_probe);
+  } catch {
+    simd = false;
+  }
+  return simd ? null : 'This browser cannot run die_roll: its WebAssembly has no SIMD, which die_roll needs; a newer version of the browser has it.';
+}
+
+// A failure of the program, said as a user would want to hear it, with the
+// status a shell gives a program that aborts (128 + SIGABRT's 6).
+function failure_sentence(reason) {
+  const text = String(reason);
+  if (/\bOOM\b|out of memory/i.test(text)) {
+    return 'die_roll ran out of memory in this browser and was stopped, with exit status 134.';
+  }
+  return `die_roll stopped unexpectedly, with exit status 134. (The browser said: ${text.replace(/ Build with .*$/, '')})`;
 }
 
 const log = document.getElementById('log');
@@ -24,20 +40,20 @@ const answer = document.getElementById('answer');
 const screen = document.getElementById('terminal');
 const status_line = document.getElementById('status');
 const restart = document.getElementById('restart');
-const statistic_svg = document.getElementById('statistic');
-const counts_svg = document.getElementById('counts');
+const stop = document.getElementById('stop');
 const terminal = make_terminal(log, screen);
 const program_url = URL.createObjectURL(
   new Blob([document.getElementById('program').textContent], { type: 'text/javascript' }));
 
-const add_point = make_statistic_chart(statistic_svg);
-const show_counts = make_counts_chart(counts_svg);
-const read_reports = make_report_reader((experiment) => {
-  add_point(experiment);
-  show_counts(experiment);
+const show_experiments = make_experiment_views({
+  statistic: document.getElementById('statistic'),
+  counts: document.getElementById('counts'),
+  summary: document.getElementById('summary'),
+  table: document.getElementById('experiments'),
 });
 
 let worker = null;
+let runs = 0;
 
 function set_status(text, busy) {
   status_line.textContent = text;
@@ -45,11 +61,20 @@ function set_status(text, busy) {
   log.setAttribute('aria-busy', String(busy));
 }
 
-// Focus goes to the answer field whenever the program waits, unless the
-// reader is selecting text to copy.
-function focus_answer() {
+// Whether the reader is elsewhere: focus is moved for them only when it is
+// in `place`, or nowhere, so that one who has gone to read back in the
+// console is not pulled away at the next prompt.
+function focus_is_in(...places) {
+  const active = document.activeElement;
+  return active === null || active === document.body || places.includes(active);
+}
+
+// Focus goes to the answer field when the program waits, unless the reader
+// is elsewhere (or `anyway`, after a click in the console, as a click in a
+// terminal lets one type) or selecting text to copy.
+function focus_answer(anyway) {
   const selection = window.getSelection();
-  if (selection === null || selection.isCollapsed) {
+  if ((anyway || focus_is_in(answer)) && (selection === null || selection.isCollapsed)) {
     answer.focus({ preventScroll: true });
   }
 }
@@ -62,18 +87,41 @@ function ended(text) {
   worker = null;
   terminal.flush();
   set_status(text, false);
+  const had_focus = focus_is_in(answer, stop);
   answer.disabled = true;
+  stop.hidden = true;
   restart.hidden = false;
-  restart.focus();
+  if (had_focus) {
+    restart.focus();
+  }
+}
+
+// Ctrl-C, or the Stop button: the program ends at once, as SIGINT ends it
+// in a terminal, which shows ^C after what was typed.
+function interrupt(text) {
+  if (worker === null) {
+    return;
+  }
+  terminal.show(text + '^C\n', 'echo');
+  performance.mark('die_roll-interrupted');
+  ended('die_roll was interrupted (Ctrl-C), with exit status 130.');
 }
 
 function start() {
-  terminal.clear();
+  runs += 1;
+  if (runs > 1) {
+    terminal.mark(`run ${runs}`);
+  }
   restart.hidden = true;
+  stop.hidden = false;
   answer.disabled = false;
   answer.value = '';
+  if (focus_is_in(restart)) {
+    answer.focus({ preventScroll: true });
+  }
   set_status('Starting…', true);
   const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
+  const read_reports = make_report_reader(show_experiments);
   worker = new Worker(program_url);
   worker.onmessage = (event) => {
     const message = event.data;
@@ -81,18 +129,19 @@ function start() {
       case 'started':
         performance.mark('die_roll-started', { detail: message.time });
         break;
-      case 'output': {
-        const text = decoders[message.fd].decode(message.bytes, { stream: true });
-        terminal.show(text, message.fd === 1 ? 'output' : 'complaint');
-        if (message.fd === 1) {
-          read_reports(text);
+      case 'output':
+        for (const [fd, bytes] of message.writes) {
+          const text = decoders[fd].decode(bytes, { stream: true });
+          terminal.show(text, fd === 1 ? 'output' : 'complaint');
+          if (fd === 1) {
+            read_reports(text);
+          }
         }
         break;
-      }
       case 'waiting':
         performance.mark('die_roll-waiting');
         set_status('', false);
-        focus_answer();
+        focus_answer(false);
         break;
       case 'busy':
         set_status('Rolling…', true);
@@ -102,13 +151,13 @@ function start() {
         ended(`die_roll has ended, with exit status ${message.status}.`);
         break;
       case 'failed':
-        ended(`die_roll has stopped: ${message.reason}`);
+        ended(failure_sentence(message.reason));
         break;
     }
   };
   worker.onerror = (event) => {
     event.preventDefault();
-    ended(`die_roll could not run: ${event.message || 'the browser gave no reason'}`);
+    ended(`die_roll could not start in this browser, so it ended with exit status 126. (The browser said: ${event.message || 'nothing'})`);
   };
 }
 
@@ -125,14 +174,19 @@ connect_keyboard(answer, terminal, (text, end) => {
     worker.postMessage({ kind: 'end' });
   }
   performance.mark('die_roll-answered');
-});
+}, interrupt);
 
 screen.addEventListener('mouseup', () => {
   if (!answer.disabled) {
-    focus_answer();
+    focus_answer(true);
   }
 });
 restart.addEventListener('click', start);
+stop.addEventListener('click', () => {
+  const text = answer.value;
+  answer.value = '';
+  interrupt(text);
+});
 // Nothing is left running when the page goes.
 window.addEventListener('pagehide', () => {
   if (worker !== null) {
@@ -140,9 +194,11 @@ window.addEventListener('pagehide', () => {
   }
 });
 
-if (has_simd()) {
+const missing = what_is_missing();
+if (missing === null) {
   start();
 } else {
   answer.disabled = true;
-  set_status('This browser cannot run die_roll: it has no WebAssembly SIMD.', false);
+  stop.hidden = true;
+  set_status(missing, false);
 }

@@ -9,7 +9,7 @@ const scrollback_trim_to = 300000;
 
 // Returns a function that has `work` done at the next frame, once however
 // often it is called before then: for what is drawn from the latest state
-// only (the console here, the bars in charts.js).
+// only (the console here, the pictures in charts.js).
 function once_a_frame(work) {
   let asked = false;
   return () => {
@@ -23,17 +23,34 @@ function once_a_frame(work) {
   };
 }
 
+// The console's text is kept in blocks of whole lines, of about
+// `block_lines` lines or `block_characters`, and the line still being written, which
+// the answer field follows, in an inline tail. A browser then lays out and
+// paints only the newest blocks and the tail when text comes, and skips
+// the blocks out of view (content-visibility in page.css), not the whole
+// scrollback, as it did when all of it was one run of inline text. A
+// block's last line end ends its last line, as the text's own would, so
+// the blocks add nothing to the text, and a copy takes the text itself
+// (see below).
+const block_characters = 4096;
+const block_lines = 64;
+// The most characters and lines that one frame adds to the console: a
+// browser lays out what it adds, so a burst of output is shown over a few
+// frames.
+const frame_characters = 20000;
+const frame_lines = 1000;
+
 function make_terminal(log, screen) {
+  const tail = document.createElement('span');
+  log.appendChild(tail);
+  let tail_runs = [];  // the tail's text, as [text, kind] pairs
   let held = 0;
-  // Text shown since the last frame, as [text, kind] pairs: the console is
-  // brought up to date once a frame, as a paste of thousands of answers
-  // brings thousands of writes, and each change to the page's text costs
-  // time in proportion to all of it.
-  // A hidden page gets no frames: there the queue is flushed whenever it
-  // holds more than the scrollback, so that it stays bounded too.
+  // Text shown since the last frame, as [text, kind] pairs. A hidden page
+  // gets no frames: there the queue is flushed whenever it holds more than
+  // the scrollback, so that it stays bounded too.
   let queued = [];
   let queued_characters = 0;
-  const flush_soon = once_a_frame(flush);
+  const flush_soon = once_a_frame(() => flush(frame_characters));
 
   // Shows text of one kind: 'output', 'complaint' (standard error) or
   // 'echo' (a typed line).
@@ -50,44 +67,137 @@ function make_terminal(log, screen) {
     }
   }
 
-  // Appends what is queued, each run of one kind as a span of its own, and
-  // keeps the newest line in view. (Added to the last span of its kind
-  // instead, a paste of 5000 answers took Firefox twice as long to show.)
-  function flush() {
-    const runs = [];
-    for (const [text, kind] of queued) {
-      const run = runs[runs.length - 1];
-      if (run !== undefined && run.kind === kind) {
-        run.texts.push(text);
+  // Puts what is queued after the tail, up to `limit` characters of it (a
+  // frame's share: the rest waits for the next frame): its whole lines into
+  // new blocks, the rest into the tail, each run of one kind as a span of
+  // its own; and keeps the newest line in view. Of a queue longer than the
+  // scrollback only its end is shown, as the rest would be forgotten at
+  // once.
+  function flush(limit = Infinity) {
+    let skip = Math.max(queued_characters - scrollback_characters, 0);
+    let room = limit;
+    const taken = [];
+    let lines_room = limit === Infinity ? Infinity : frame_lines;
+    // How much of `text` fits in what is left of the frame's share.
+    const share = (text, characters) => {
+      let end = 0;
+      while (lines_room > 0 && end < Math.min(text.length, characters)) {
+        const line_end = text.indexOf('\n', end);
+        end = line_end < 0 ? text.length : line_end + 1;
+        lines_room -= line_end < 0 ? 0 : 1;
+      }
+      return Math.min(end, characters);
+    };
+    while (queued.length > 0 && room > 0 && lines_room > 0) {
+      const [whole, kind] = queued[0];
+      const cut = Math.min(skip, whole.length);
+      skip -= cut;
+      const text = whole.slice(cut);
+      const part = text.slice(0, share(text, room));
+      if (part.length > 0) {
+        taken.push([part, kind]);
+      }
+      room -= part.length;
+      held += part.length;
+      queued_characters -= cut + part.length;
+      if (part.length < text.length) {
+        queued[0] = [text.slice(part.length), kind];
       } else {
-        runs.push({ kind, texts: [text] });
+        queued.shift();
       }
     }
-    queued = [];
-    queued_characters = 0;
-    for (const { kind, texts } of runs) {
-      const text = texts.join('');
-      const span = document.createElement('span');
-      span.className = kind;
-      span.appendChild(document.createTextNode(text));
-      log.appendChild(span);
-      held += text.length;
+    if (queued.length > 0) {
+      flush_soon();
     }
+    const runs = [];
+    for (const [text, kind] of tail_runs.concat(taken)) {
+      const run = runs[runs.length - 1];
+      if (run !== undefined && run[1] === kind) {
+        run[0] += text;
+      } else {
+        runs.push([text, kind]);
+      }
+    }
+    let last = runs.length - 1;
+    while (last >= 0 && runs[last][0].lastIndexOf('\n') < 0) {
+      last -= 1;
+    }
+    const line_end = last >= 0 ? runs[last][0].lastIndexOf('\n') + 1 : 0;
+    const lines = runs.slice(0, last + 1);
+    tail_runs = runs.slice(last + 1);
+    if (last >= 0) {
+      const [text, kind] = runs[last];
+      lines[last] = [text.slice(0, line_end), kind];
+      if (line_end < text.length) {
+        tail_runs.unshift([text.slice(line_end), kind]);
+      }
+    }
+    add_blocks(lines);
+    tail.replaceChildren(...tail_runs.map(([text, kind]) => span_of(text, kind)));
     if (held > scrollback_characters) {
       forget(held - scrollback_trim_to);
     }
     screen.scrollTop = screen.scrollHeight;
   }
 
-  // Drops the oldest characters, up to a line end where one is near.
+  function span_of(text, kind) {
+    const span = document.createElement('span');
+    span.className = kind;
+    span.textContent = text;
+    return span;
+  }
+
+  // Puts runs of whole lines before the tail, in blocks that end at a line
+  // end once they hold `block_lines` lines or `block_characters`.
+  function add_blocks(runs) {
+    let block = null;
+    let size = 0;
+    let lines = 0;
+    for (const [text, kind] of runs) {
+      for (let at = 0; at < text.length;) {
+        if (block === null) {
+          block = document.createElement('div');
+          block.className = 'lines';
+          size = 0;
+          lines = 0;
+        }
+        let end = at;
+        let full = false;
+        while (end < text.length && !full) {
+          const line_end = text.indexOf('\n', end);
+          end = line_end < 0 ? text.length : line_end + 1;
+          lines += line_end < 0 ? 0 : 1;
+          full = line_end >= 0 && (lines >= block_lines || size + end - at >= block_characters);
+        }
+        block.appendChild(span_of(text.slice(at, end), kind));
+        size += end - at;
+        at = end;
+        if (full) {
+          log.insertBefore(block, tail);
+          block = null;
+        }
+      }
+    }
+    if (block !== null) {
+      log.insertBefore(block, tail);
+    }
+  }
+
+  // Drops the oldest characters, up to a line end where one is near, and
+  // marks left with nothing after them.
   function forget(count) {
-    while (count > 0 && log.firstElementChild !== null) {
-      const first = log.firstElementChild;
-      const text = first.firstChild;
+    while (count > 0 && log.firstElementChild !== tail) {
+      const block = log.firstElementChild;
+      const span = block.firstElementChild;
+      if (span === null) {
+        block.remove();
+        continue;
+      }
+      const text = span.firstChild;
       if (text.length <= count) {
         count -= text.length;
         held -= text.length;
-        first.remove();
+        span.remove();
       } else {
         const line_end = text.data.indexOf('\n', count);
         const cut = line_end >= 0 && line_end - count < 200 ? line_end + 1 : count;
@@ -98,14 +208,36 @@ function make_terminal(log, screen) {
     }
   }
 
-  function clear() {
-    queued = [];
-    queued_characters = 0;
-    log.replaceChildren();
-    held = 0;
+  // Ends the shown text with a mark of `name` (a new run), which stands
+  // on a line of its own and adds nothing to the text.
+  function mark(name) {
+    flush();
+    add_blocks(tail_runs);
+    tail_runs = [];
+    tail.replaceChildren();
+    const line = document.createElement('div');
+    line.className = 'mark';
+    line.dataset.name = name;
+    log.insertBefore(line, tail);
+    screen.scrollTop = screen.scrollHeight;
   }
 
-  return { show, flush, clear };
+  // A copy from the console takes its text as it is: a browser would add
+  // a line end at each block's end, where the text has one already.
+  log.addEventListener('copy', (event) => {
+    const selection = window.getSelection();
+    if (selection === null || selection.rangeCount === 0 || event.clipboardData === null) {
+      return;
+    }
+    const texts = [];
+    for (let r = 0; r < selection.rangeCount; r++) {
+      texts.push(selection.getRangeAt(r).cloneContents().textContent);
+    }
+    event.clipboardData.setData('text/plain', texts.join(''));
+    event.preventDefault();
+  });
+
+  return { show, flush, mark };
 }
 
 // Turns keys and pastes in the answer field into what a terminal in its
@@ -113,10 +245,18 @@ function make_terminal(log, screen) {
 // the whole lines of a paste together, the line so far when Ctrl-D is
 // pressed on it, and the end of input when Ctrl-D is pressed on an empty
 // line. `send(text, end)` gets each; the typed text is echoed first.
-function connect_keyboard(answer, terminal, send) {
+// Ctrl-C, where no text of the field is selected, calls `interrupt(text)`
+// with the line so far. Ctrl-D and Ctrl-C are taken by the key's place as
+// well as its letter, as a terminal takes them on any keyboard layout.
+function connect_keyboard(answer, terminal, send, interrupt) {
   function submit(text) {
     terminal.show(text + '\n', 'echo');
     send(text + '\n', false);
+  }
+
+  function with_control(event, letter) {
+    return event.ctrlKey && !event.altKey && !event.metaKey &&
+      (event.key.toLowerCase() === letter || event.code === `Key${letter.toUpperCase()}`);
   }
 
   answer.addEventListener('keydown', (event) => {
@@ -128,7 +268,7 @@ function connect_keyboard(answer, terminal, send) {
       const text = answer.value;
       answer.value = '';
       submit(text);
-    } else if (event.key.toLowerCase() === 'd' && event.ctrlKey && !event.altKey && !event.metaKey) {
+    } else if (with_control(event, 'd')) {
       event.preventDefault();
       const text = answer.value;
       answer.value = '';
@@ -138,6 +278,11 @@ function connect_keyboard(answer, terminal, send) {
         terminal.show(text, 'echo');
         send(text, false);
       }
+    } else if (with_control(event, 'c') && answer.selectionStart === answer.selectionEnd) {
+      event.preventDefault();
+      const text = answer.value;
+      answer.value = '';
+      interrupt(text);
     }
   });
 

@@ -2,10 +2,13 @@
 // it sends, and its end reported with the exit status. Under node the
 // program runs as emscripten runs any, and none of this applies.
 if (!ENVIRONMENT_IS_NODE) {
+  // What the program wrote last goes to the page before its end does.
   var finish = function (status) {
+    web_console.send_written();
     postMessage({ kind: 'exit', status: status });
   };
   var fail = function (reason) {
+    web_console.send_written();
     postMessage({ kind: 'failed', reason: String(reason) });
   };
   // Before the first answer the roll loop is rolled on a source of its own
@@ -55,9 +58,9 @@ if (!ENVIRONMENT_IS_NODE) {
   onmessage = function (event) {
     var message = event.data;
     if (message.kind === 'input') {
-      web_console.give(message.bytes, false);
+      web_console.give(message.bytes);
     } else if (message.kind === 'end') {
-      web_console.give(new Uint8Array(0), true);
+      web_console.give(null);
     }
   };
 }

@@ -14,12 +14,16 @@ export const browsers = {
   firefox: { browser: 'firefox', executablePath: '/usr/bin/firefox-esr' },
 };
 
-export function launch(name) {
+// `scheme: 'dark'` launches Firefox in its dark scheme, which puppeteer
+// cannot emulate there as it does in Chromium.
+export function launch(name, { scheme = 'light' } = {}) {
   const options = browsers[name];
   if (options === undefined) {
     throw new Error(`no browser called ${name}: ${Object.keys(browsers).join(' or ')}`);
   }
-  return puppeteer.launch({ headless: true, ...options });
+  const prefs = name === 'firefox' && scheme === 'dark'
+    ? { extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': 0 } } : {};
+  return puppeteer.launch({ headless: true, ...options, ...prefs });
 }
 
 // Opens a new tab on `url`, after `prepare(page)` (which may listen to it).
@@ -61,7 +65,7 @@ export function screen_of(page) {
 
 // Waits until `holds(...args)` is true in the page; a time-out says what
 // was awaited and what the page showed.
-async function wait_in_page(page, awaited, timeout, holds, ...args) {
+export async function wait_in_page(page, awaited, timeout, holds, ...args) {
   try {
     await page.waitForFunction(holds, { timeout, polling: 10 }, ...args);
   } catch (error) {
@@ -110,15 +114,21 @@ export async function started_at(page, timeout = 20000) {
   return handle.jsonValue();
 }
 
-// Pastes text into the answer field through the browser's clipboard: it is
-// copied from a text area made for the purpose (Firefox gives a script's
-// own paste event no data), then pasted with Ctrl-V.
+// Pastes text into the answer field through the browser's clipboard
+// (Firefox gives a script's own paste event no data): a copy from a text
+// area made for the purpose puts it there, its data set by a copy handler,
+// since a text area that held all of a long paste would take Chromium
+// seconds to lay out; then Ctrl-V pastes it.
 export async function paste(page, text) {
   await page.evaluate((copied) => {
     const area = document.createElement('textarea');
     area.id = 'test-clipboard';
-    area.value = copied;
+    area.value = 'x';
     document.body.appendChild(area);
+    area.addEventListener('copy', (event) => {
+      event.clipboardData.setData('text/plain', copied);
+      event.preventDefault();
+    }, { once: true });
     area.select();
   }, text);
   await press_with_control(page, 'c');

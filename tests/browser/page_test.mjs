@@ -13,11 +13,12 @@ import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import {
   count_prompts, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
-  type_line, wait_for_end, wait_for_prompts, wait_for_waits,
+  type_line, wait_for_end, wait_for_prompts, wait_for_waits, wait_in_page,
 } from './browsers.mjs';
 
 const [page_path, native_program, ...browser_names] = process.argv.slice(2);
@@ -26,6 +27,30 @@ if (browser_names.length === 0) {
   process.exit(2);
 }
 const page_text = fs.readFileSync(page_path);
+// axe-core, run in the page by the protocol (the page's policy would
+// refuse it as a script of the page's own).
+const axe_source = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+
+// What axe-core finds against WCAG 2.2 A and AA, its best practices, and
+// AAA's text contrast, as [rule, target] pairs.
+async function axe_violations(page) {
+  await page.evaluate(axe_source);
+  return page.evaluate(async () => {
+    const found = [];
+    for (const runOnly of [
+      { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'] },
+      { type: 'rule', values: ['color-contrast-enhanced'] },
+    ]) {
+      const results = await window.axe.run(document, { runOnly });
+      for (const violation of results.violations) {
+        for (const node of violation.nodes) {
+          found.push([violation.id, node.target.join(' '), node.failureSummary]);
+        }
+      }
+    }
+    return found;
+  });
+}
 const largest = '2147483647';
 // What is typed, and how many prompts the screen shows once it has been
 // answered: a word gets a complaint and the question again, two answers on
@@ -170,21 +195,29 @@ for (const browser_name of browser_names) {
         assert.match(run.page_screen, /The observed counts: (\d+ ){6}\n/);
         assert.ok(run.ticks >= 3, `the page's timer ticked ${run.ticks} times while the program rolled`);
 
-        // The end, said outside the program's text, and a new run.
+        // The end, said outside the program's text, and a new run, which an
+        // Enter pressed by habit starts: it keeps what the first showed, as
+        // a terminal keeps a program's output when it is run again, and the
+        // pictures, the sentence and the table follow its report.
         assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
         assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
         await page.keyboard.press('Enter');
-        await wait_for_prompts(page, 1);
-        assert.equal(await screen_of(page), prompt);
+        await wait_for_end(page, run.page_screen + prompt);
+        assert.equal(await page.$$eval('#log .mark', (marks) => marks.length), 1);
         await type_line(page, '1');
-        await wait_for_prompts(page, 2);
-        const one_roll = await screen_of(page);
+        await wait_for_prompts(page, count_prompts(run.page_screen) + 2);
+        const one_roll = (await screen_of(page)).slice(run.page_screen.length);
         assert.match(one_roll, /^[^\n]*1\n\nThe observed counts: ([01] ){6}\n\nChi-squared = 5\n\n[^\n]*$/);
-        // The bars show that experiment's counts.
-        await page.waitForFunction((counts) => [...document.querySelectorAll('#counts rect title')]
-          .map((title) => title.textContent.replace(/^face \d: /, '')).join(' ') === counts,
-        { timeout: 10000 }, one_roll.match(/counts: ((?:\d+ ){6})/)[1].trim());
+        await page.waitForFunction(() => document.getElementById('summary').textContent ===
+          "1 roll: chi-squared 5, within a fair die's 5% value of 11.07.", { timeout: 10000 });
+        await page.click('details.table summary');
+        const counts = one_roll.match(/counts: ((?:\d+ ){6})/)[1].trim().split(' ');
+        await page.waitForFunction((cells) => {
+          const rows = document.querySelectorAll('#experiments tbody tr');
+          return rows.length > 0 && [...rows[rows.length - 1].cells].map((c) => c.textContent).join(' ') === cells;
+        }, { timeout: 10000 }, ['1', ...counts, '5'].join(' '));
         // Ctrl-D on an empty line is the end of input.
+        await page.focus('#answer');
         await press_with_control(page, 'd');
         await page.waitForFunction(() => document.getElementById('restart').hidden === false);
         assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
@@ -200,19 +233,30 @@ for (const browser_name of browser_names) {
       });
     }
 
-    test('bad input: thousands of answers in one paste, control characters, a megabyte line, and a browser without SIMD', { timeout: 300000 }, async () => {
+    test('bad input: thousands of answers in one paste, a number of millions of digits, control characters and a megabyte line', { timeout: 300000 }, async () => {
       const url = origins['file://']();
       const page = await open_page(browser, url);
       await wait_for_prompts(page, 1);
-      // Each pasted answer is answered, and the picture keeps its last 2000.
-      // The page is hidden meanwhile, behind another tab, where it may get
-      // no frames: its console still takes in what the program writes, up
-      // to the scrollback, rather than holding it all until it is shown.
+      // A number of eight million digits, leading zeros and all, is read
+      // as any other (1.2.0's program ran out of memory on it).
+      await paste(page, '0'.repeat(1 << 23) + '7\n');
+      await wait_for_waits(page, 2, 120000);
+      await wait_for_end(page, prompt);
+      const seven = (await screen_of(page)).match(/0007\n\nThe observed counts: ((?:\d+ ){6})\n\nChi-squared = [^\n]+\n\n[^\n]*$/);
+      assert.ok(seven !== null, (await screen_of(page)).slice(-300));
+      assert.equal(seven[1].trim().split(' ').map(Number).reduce((a, b) => a + b), 7);
+      // The table is drawn only while it is open.
+      await page.click('details.table summary');
+      // Each pasted answer is answered, and the picture and the table keep
+      // the last 2000. The page is hidden meanwhile, behind another tab,
+      // where it may get no frames: its console still takes in what the
+      // program writes, up to the scrollback, rather than holding it all
+      // until it is shown.
       const answers = 5000;
       await paste(page, '1\n'.repeat(answers));
       const front = await browser.newPage();
       await front.bringToFront();
-      await wait_for_waits(page, 2, 120000);
+      await wait_for_waits(page, 3, 120000);
       const held_hidden = await page.$eval('#log', (log) => log.textContent.length);
       assert.ok(held_hidden > 200000 && held_hidden <= 400000, `the hidden console holds ${held_hidden} characters`);
       await front.close();
@@ -220,14 +264,14 @@ for (const browser_name of browser_names) {
       await wait_for_end(page, `Chi-squared = 5\n\n${prompt}`);
       const last_prompts = count_prompts(await screen_of(page));
       assert.ok(last_prompts > 2000 && last_prompts < answers, `${last_prompts} prompts kept`);
-      assert.equal(await page.$$eval('#statistic circle', (points) => points.length), 2000);
+      await page.waitForFunction(() => document.querySelectorAll('#experiments tbody tr').length === 2000, { timeout: 20000 });
       // Each is refused, as by the native program, and the scrollback keeps
       // its bound however long the line.
       const complaint = 'The answer must be a whole number of rolls, at most 2147483647.\n';
       await paste(page, '\u0001\u0007\u001b[2J\n');
       await wait_for_end(page, complaint + prompt);
       const screen_so_far = await screen_of(page);
-      assert.ok(screen_so_far.endsWith(`Chi-squared = 5\n\n${prompt}\u0001\u0007\u001b[2J\n${complaint}${prompt}`),
+      assert.ok(screen_so_far.endsWith(`\n\n${prompt}\u0001\u0007\u001b[2J\n${complaint}${prompt}`),
         screen_so_far.slice(-300));
       await paste(page, 'x'.repeat(1 << 20) + '\n');
       await wait_for_end(page, `x\n${complaint}${prompt}`);
@@ -238,14 +282,141 @@ for (const browser_name of browser_names) {
       assert.match(screen, new RegExp(`^x+\\n${complaint}${prompt.replace(/[()]/g, '\\$&')}0\\n$`));
       assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
       await page.close();
+    });
 
-      const without_simd = await open_page(browser, url, (tab) => {
-        return tab.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
+    test('browsers that cannot run it, and a failure, are each told so in words', { timeout: 120000 }, async () => {
+      const url = origins['file://']();
+      const cases = [
+        [() => { delete globalThis.WebAssembly; },
+          'This browser cannot run die_roll: it has no WebAssembly, or WebAssembly is switched off.'],
+        [() => { WebAssembly.validate = () => false; },
+          'This browser cannot run die_roll: its WebAssembly has no SIMD, which die_roll needs; a newer version of the browser has it.'],
+        // A program that fails as 1.2.0's did on a long number.
+        [() => {
+          globalThis.Worker = class {
+            constructor() {
+              setTimeout(() => this.onmessage({ data: { kind: 'failed',
+                reason: 'RuntimeError: Aborted(OOM). Build with -s ASSERTIONS=1 for more info.' } }), 10);
+            }
+            postMessage() {}
+            terminate() {}
+          };
+        }, 'die_roll ran out of memory in this browser and was stopped, with exit status 134.'],
+      ];
+      for (const [change, sentence] of cases) {
+        const page = await open_page(browser, url, (tab) => tab.evaluateOnNewDocument(change));
+        await page.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 10000 }, sentence);
+        assert.equal(await page.$eval('#answer', (a) => a.disabled), true);
+        await page.close();
+      }
+    });
+
+    test('input in the order typed: keys before the first prompt, nothing read after the end, and Ctrl-D by its key', { timeout: 120000 }, async () => {
+      const url = origins['file://']();
+      const page = await open_page(browser, url);
+      // A key typed at once, while the program starts, is kept for it.
+      await page.keyboard.type('7');
+      await wait_for_prompts(page, 1);
+      assert.equal(await page.$eval('#answer', (a) => a.value), '7');
+      // Then, in one go, as a fast typist's keys reach a terminal before the
+      // program reads any: Enter, Ctrl-D (the end of input), 6 and Enter.
+      // A terminal rolls 7 and ends; the 6 is never read.
+      await page.$eval('#answer', (field) => {
+        const key = (init) => field.dispatchEvent(new KeyboardEvent('keydown', { bubbles: true, cancelable: true, ...init }));
+        key({ key: 'Enter', code: 'Enter' });
+        key({ key: 'd', code: 'KeyD', ctrlKey: true });
+        field.value = '6';
+        key({ key: 'Enter', code: 'Enter' });
       });
-      assert.equal(await without_simd.$eval('#status', (s) => s.textContent),
-        'This browser cannot run die_roll: it has no WebAssembly SIMD.');
-      assert.equal(await without_simd.$eval('#answer', (a) => a.disabled), true);
-      await without_simd.close();
+      await wait_in_page(page, 'the end', 20000, () => document.getElementById('restart').hidden === false);
+      const screen = await screen_of(page);
+      assert.match(screen, /^[^\n]*7\n6\n\nThe observed counts: ((?:\d+ ){6})\n\nChi-squared = [^\n]+\n\n[^\n]*$/);
+      assert.equal(count_prompts(screen), 2);
+      assert.equal(screen.match(/counts: ((?:\d+ ){6})/)[1].trim().split(' ').map(Number).reduce((a, b) => a + b), 7);
+      assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
+      // Ctrl-D as a Russian layout gives it, the letter в on the D key.
+      await page.click('#restart');
+      await wait_for_prompts(page, 3);
+      await page.$eval('#answer', (field) => field.dispatchEvent(new KeyboardEvent('keydown',
+        { key: 'в', code: 'KeyD', ctrlKey: true, bubbles: true, cancelable: true })));
+      await wait_in_page(page, 'the end', 20000, () => document.getElementById('restart').hidden === false);
+      assert.equal(await screen_of(page), screen + prompt);
+      await page.close();
+    });
+
+    test('Ctrl-C and Stop end a long run at once, and a new run keeps what was shown', { timeout: 180000 }, async () => {
+      const page = await open_page(browser, origins['file://']());
+      await wait_for_prompts(page, 1);
+      const interrupted = 'die_roll was interrupted (Ctrl-C), with exit status 130.';
+      await type_line(page, '12');
+      await wait_for_prompts(page, 2);
+      const before = await screen_of(page);
+      // A hundred of the largest answers would roll for a minute or more.
+      await paste(page, `${largest}\n`.repeat(100));
+      await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
+      await page.type('#answer', '3');
+      await press_with_control(page, 'c');
+      await page.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 5000 }, interrupted);
+      assert.equal(await screen_of(page), `${before}${`${largest}\n`.repeat(100)}3^C\n`);
+      assert.equal(await page.$eval('#restart', (b) => b.hidden), false);
+      assert.equal(await page.$eval('#stop', (b) => b.hidden), true);
+      // A new run, stopped by the button while it rolls.
+      await page.click('#restart');
+      await wait_for_prompts(page, 3);
+      await type_line(page, largest);
+      await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
+      await page.click('#stop');
+      await page.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 5000 }, interrupted);
+      assert.equal(await screen_of(page), `${before}${`${largest}\n`.repeat(100)}3^C\n${prompt}${largest}\n^C\n`);
+      assert.equal(await page.$$eval('#log .mark', (marks) => marks.length), 1);
+      await page.close();
+    });
+
+    test('accessibility: axe-core in light and dark, at each moment, and the console reached by keyboard', { timeout: 300000 }, async () => {
+      for (const scheme of ['light', 'dark']) {
+        const scheme_browser = scheme === 'light' || browser_name !== 'firefox' ? browser : await launch(browser_name, { scheme });
+        const page = await open_page(scheme_browser, origins['file://'](), (tab) =>
+          browser_name === 'firefox' ? undefined : tab.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]));
+        assert.equal(await page.evaluate(() => matchMedia('(prefers-color-scheme: dark)').matches), scheme === 'dark');
+        await wait_for_prompts(page, 1);
+        const check = async (moment) => {
+          const found = await axe_violations(page);
+          assert.deepEqual(found, [], `${scheme}, ${moment}: ${JSON.stringify(found, null, 1)}`);
+        };
+        await check('the first prompt');
+        await type_line(page, '600');
+        await type_line(page, 'a-word');
+        await wait_for_prompts(page, 3);
+        await page.click('details.table summary');
+        await page.waitForFunction(() => document.querySelectorAll('#experiments tbody tr').length === 1);
+        await check('after a report and a complaint');
+        // Focus stays where the reader went: into the console, by keyboard,
+        // which scrolls it, while the program rolls and asks again.
+        await page.focus('#answer');
+        await type_line(page, '100000000');
+        await page.keyboard.down('Shift');
+        await page.keyboard.press('Tab');
+        await page.keyboard.up('Shift');
+        assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
+        await wait_for_prompts(page, 4);
+        await page.keyboard.press('Home');
+        await page.waitForFunction(() => document.getElementById('terminal').scrollTop === 0);
+        assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
+        await page.click('#stop');
+        await page.waitForFunction(() => document.getElementById('restart').hidden === false);
+        await check('after a Stop');
+        await page.click('#restart');
+        await wait_for_prompts(page, 5);
+        await type_line(page, '0');
+        await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('die_roll has ended'));
+        await check('after the end');
+        await page.focus('#terminal');
+        assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
+        await page.close();
+        if (scheme_browser !== browser) {
+          await scheme_browser.close();
+        }
+      }
     });
   });
 }
