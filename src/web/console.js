@@ -139,7 +139,11 @@ mergeInto(LibraryManager.library, {
       HEAPU32[pnum >> 2] = count;
       return 0;
     }
-    if (!web_console.ready() || performance.now() - web_console.sent_at >= 16) {
+    // Every 16 ms of reading input that waits, the program also gives the
+    // worker's event loop a turn, where a Stop ends it at once: Chromium
+    // otherwise lets a worker that never returns to it run on for 2 s.
+    var due = performance.now() - web_console.sent_at >= 16;
+    if (!web_console.ready() || due) {
       web_console.send_written();
     }
     return Asyncify.handleSleep(function (wake_up) {
@@ -148,7 +152,9 @@ mergeInto(LibraryManager.library, {
         HEAPU32[pnum >> 2] = web_console.take(web_console.buffers(iov, iovcnt));
         wake_up(0);
       }
-      if (web_console.ready()) {
+      if (web_console.ready() && due) {
+        setTimeout(deliver, 0);
+      } else if (web_console.ready()) {
         deliver();
       } else {
         // The page learns when the program waits and when it goes on, so
