@@ -2,7 +2,9 @@
 // from a server on 127.0.0.1: its console must show exactly what the native
 // program shows in a terminal when both start in the same second and are
 // given the same answers; it must stay responsive while it rolls, say when
-// the program has ended, start a new run, and ask for nothing from outside.
+// the program has ended, start a new run that keeps the old one's text, and
+// ask for nothing from outside. Then bad input, input typed early, Ctrl-C
+// and Stop, browsers that cannot run it, and axe-core's checks.
 //
 //   node tests/browser/page_test.mjs PAGE.html NATIVE-PROGRAM BROWSER...
 //
