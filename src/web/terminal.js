@@ -24,11 +24,11 @@ function once_a_frame(work) {
 }
 
 // The console's text is kept in blocks of whole lines, of about
-// `block_lines` lines or `block_characters`, and the line still being written, which
-// the answer field follows, in an inline tail. A browser then lays out and
-// paints only the newest blocks and the tail when text comes, and skips
-// the blocks out of view (content-visibility in page.css), not the whole
-// scrollback, as it did when all of it was one run of inline text. A
+// `block_lines` lines or `block_characters`, and the line still being
+// written, which the answer field follows, in an inline tail. A browser
+// then lays out only the newest blocks and the tail when text comes, not
+// the whole scrollback, as it did when all of it was one run of inline
+// text (half a second a frame in Firefox, with 300,000 characters). A
 // block's last line end ends its last line, as the text's own would, so
 // the blocks add nothing to the text, and a copy takes the text itself
 // (see below).

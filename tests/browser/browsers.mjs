@@ -23,7 +23,9 @@ export function launch(name, { scheme = 'light' } = {}) {
   }
   const prefs = name === 'firefox' && scheme === 'dark'
     ? { extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': 0 } } : {};
-  return puppeteer.launch({ headless: true, ...options, ...prefs });
+  // A minute for any one command, rather than three, so that one left
+  // unanswered leaves time to try its test again (see page_test.mjs).
+  return puppeteer.launch({ headless: true, protocolTimeout: 60000, ...options, ...prefs });
 }
 
 // Opens a new tab on `url`, after `prepare(page)` (which may listen to it).
