@@ -45,9 +45,10 @@ function make_terminal(log, screen) {
   log.appendChild(tail);
   let tail_runs = [];  // the tail's text, as [text, kind] pairs
   let held = 0;
-  // Text shown since the last frame, as [text, kind] pairs. A hidden page
-  // gets no frames: there the queue is flushed whenever it holds more than
-  // the scrollback, so that it stays bounded too.
+  // Text shown since the last frame, as [text, kind] pairs, never more
+  // than the scrollback. A hidden page gets no frames: there the queue is
+  // flushed whenever it would hold more, and elsewhere its oldest text is
+  // dropped.
   let queued = [];
   let queued_characters = 0;
   const flush_soon = once_a_frame(() => flush(frame_characters));
@@ -60,10 +61,29 @@ function make_terminal(log, screen) {
     }
     queued.push([text, kind]);
     queued_characters += text.length;
-    if (queued_characters > scrollback_characters) {
+    if (queued_characters <= scrollback_characters) {
+      flush_soon();
+    } else if (document.hidden) {
       flush();
     } else {
+      forget_queued(queued_characters - scrollback_characters);
       flush_soon();
+    }
+  }
+
+  // Drops the oldest `count` characters of the queue: a visible page shows
+  // the rest over its next frames, and these would be forgotten at once.
+  function forget_queued(count) {
+    while (count > 0) {
+      const [text, kind] = queued[0];
+      const cut = Math.min(count, text.length);
+      count -= cut;
+      queued_characters -= cut;
+      if (cut === text.length) {
+        queued.shift();
+      } else {
+        queued[0] = [text.slice(cut), kind];
+      }
     }
   }
 
@@ -78,7 +98,9 @@ function make_terminal(log, screen) {
     let room = limit;
     const taken = [];
     let lines_room = limit === Infinity ? Infinity : frame_lines;
-    // How much of `text` fits in what is left of the frame's share.
+    // How much of `text` fits in what is left of the frame's share: whole
+    // lines, and a line however long, since a browser lays out a line anew
+    // whenever it grows.
     const share = (text, characters) => {
       let end = 0;
       while (lines_room > 0 && end < Math.min(text.length, characters)) {
@@ -86,7 +108,7 @@ function make_terminal(log, screen) {
         end = line_end < 0 ? text.length : line_end + 1;
         lines_room -= line_end < 0 ? 0 : 1;
       }
-      return Math.min(end, characters);
+      return end;
     };
     while (queued.length > 0 && room > 0 && lines_room > 0) {
       const [whole, kind] = queued[0];
