@@ -88,7 +88,8 @@ mergeInto(LibraryManager.library, {
     // The writes in a row to one descriptor go as one buffer, handed over
     // rather than copied.
     written: [],
-    sent_at: 0,
+    // When the output was last sent or the event loop last given a turn.
+    turn_at: 0,
     send_written: function () {
       var written = web_console.written;
       if (written.length === 0) {
@@ -108,7 +109,7 @@ mergeInto(LibraryManager.library, {
         writes.push([fd, bytes]);
       }
       web_console.written = [];
-      web_console.sent_at = performance.now();
+      web_console.turn_at = performance.now();
       postMessage({ kind: 'output', writes: writes }, writes.map(function (write) {
         return write[1].buffer;
       }));
@@ -142,9 +143,14 @@ mergeInto(LibraryManager.library, {
     // Every 16 ms of reading input that waits, the program also gives the
     // worker's event loop a turn, where a Stop ends it at once: Chromium
     // otherwise lets a worker that never returns to it run on for 2 s.
-    var due = performance.now() - web_console.sent_at >= 16;
+    // (A read of a long line without output gives one a turn every 16 ms
+    // too, not one a read: a turn costs a worker's timer up to 4 ms.)
+    var due = performance.now() - web_console.turn_at >= 16;
     if (!web_console.ready() || due) {
       web_console.send_written();
+    }
+    if (due) {
+      web_console.turn_at = performance.now();
     }
     return Asyncify.handleSleep(function (wake_up) {
       function deliver() {
