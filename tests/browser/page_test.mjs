@@ -171,8 +171,9 @@ for (const browser_name of browser_names) {
 
     // Firefox, driven through WebDriver BiDi, now and then leaves a command
     // unanswered (seen about once in a hundred tests, an input action or a
-    // navigation); such a test is said so and tried once more, from the
-    // start. A failed check is not tried again.
+    // navigation), and may then answer none in any tab; such a test is said
+    // so and tried once more, from the start, in a browser launched anew. A
+    // failed check is not tried again.
     const browser_test = (title, options, body) => test(title, options, async () => {
       try {
         await body();
@@ -180,7 +181,9 @@ for (const browser_name of browser_names) {
         if (error.name !== 'ProtocolError') {
           throw error;
         }
-        console.error(`${browser_name}: ${title}: ${error.message}; trying it once more`);
+        console.error(`${browser_name}: ${title}: ${error.message}; trying it once more in a new browser`);
+        browser.process()?.kill('SIGKILL');
+        browser = await launch(browser_name);
         await body();
       }
     });
