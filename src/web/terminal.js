@@ -46,9 +46,9 @@ function make_terminal(log, screen) {
   let tail_runs = [];  // the tail's text, as [text, kind] pairs
   let held = 0;
   // Text shown since the last frame, as [text, kind] pairs, never more
-  // than the scrollback. A hidden page gets no frames: there the queue is
-  // flushed whenever it would hold more, and elsewhere its oldest text is
-  // dropped.
+  // than the scrollback: its oldest text is dropped when it would hold
+  // more, and a hidden page, which gets no frames, is then brought up to
+  // date at once.
   let queued = [];
   let queued_characters = 0;
   const flush_soon = once_a_frame(() => flush(frame_characters));
@@ -61,18 +61,18 @@ function make_terminal(log, screen) {
     }
     queued.push([text, kind]);
     queued_characters += text.length;
-    if (queued_characters <= scrollback_characters) {
-      flush_soon();
-    } else if (document.hidden) {
-      flush();
-    } else {
+    if (queued_characters > scrollback_characters) {
       forget_queued(queued_characters - scrollback_characters);
-      flush_soon();
+      if (document.hidden) {
+        flush();
+        return;
+      }
     }
+    flush_soon();
   }
 
-  // Drops the oldest `count` characters of the queue: a visible page shows
-  // the rest over its next frames, and these would be forgotten at once.
+  // Drops the oldest `count` characters of the queue, which the scrollback
+  // would forget as soon as they were shown.
   function forget_queued(count) {
     while (count > 0) {
       const [text, kind] = queued[0];
@@ -90,11 +90,8 @@ function make_terminal(log, screen) {
   // Puts what is queued after the tail, up to `limit` characters of it (a
   // frame's share: the rest waits for the next frame): its whole lines into
   // new blocks, the rest into the tail, each run of one kind as a span of
-  // its own; and keeps the newest line in view. Of a queue longer than the
-  // scrollback only its end is shown, as the rest would be forgotten at
-  // once.
+  // its own; and keeps the newest line in view.
   function flush(limit = Infinity) {
-    let skip = Math.max(queued_characters - scrollback_characters, 0);
     let room = limit;
     const taken = [];
     let lines_room = limit === Infinity ? Infinity : frame_lines;
@@ -111,17 +108,14 @@ function make_terminal(log, screen) {
       return end;
     };
     while (queued.length > 0 && room > 0 && lines_room > 0) {
-      const [whole, kind] = queued[0];
-      const cut = Math.min(skip, whole.length);
-      skip -= cut;
-      const text = whole.slice(cut);
+      const [text, kind] = queued[0];
       const part = text.slice(0, share(text, room));
       if (part.length > 0) {
         taken.push([part, kind]);
       }
       room -= part.length;
       held += part.length;
-      queued_characters -= cut + part.length;
+      queued_characters -= part.length;
       if (part.length < text.length) {
         queued[0] = [text.slice(part.length), kind];
       } else {
