@@ -79,6 +79,10 @@ BENCHMARK_CAPTURE(fast_tally, baseline, roll_copy::baseline)
     ->Arg(1000)
     ->Arg(100'000'000)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fast_tally, baseline_buffered, roll_copy::baseline_buffered)
+    ->Arg(1000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
 // The largest answer, with the copy the program picks on this processor.
 BENCHMARK_CAPTURE(fast_tally, picked, fastest_roll_copy())
     ->Arg(2'147'483'647)

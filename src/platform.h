@@ -1,8 +1,8 @@
 // Where the program tells processors, compilers, byte orders and operating
 // systems apart: which copies of the roll loop a build has and the marks
-// they are built with, whether this processor can run them, the vector
-// types, the three-word xor, and what the Windows C runtime's errno says.
-// The code inside those copies is not all here: the x86 copies in
+// they are built with, whether this processor can run them, which one is
+// the fastest where that depends on the target, the vector types, the three-word xor, and what the
+// Windows C runtime's errno says. The code inside those copies is not all here: the x86 copies in
 // roll_loop.cpp, built only where DIE_ROLL_X86_COPIES is defined below, call
 // AVX-512 intrinsics and __builtin_popcount and carry GCC's noinline and
 // flatten attributes, and the vector code of draw_source.h and roll_loop.cpp
@@ -79,6 +79,23 @@ DIE_ROLL_ALWAYS_INLINE inline void xor3(word& out, const word& a, const word& b,
 inline constexpr int vector_registers = 8;
 #else
 inline constexpr int vector_registers = 16;
+#endif
+
+// WebAssembly, as the browsers compile it. Their compilers keep at most 15
+// or 16 vectors in registers (x86-64's, less a scratch register), too few
+// for the roll loop's 18, and spill some at every step: there the baseline
+// copy in two loops over a buffer is the faster, by 15 to 20% in Chromium
+// and Firefox. And Clang's WebAssembly back end makes the counters' c -=
+// mask (a comparison's all ones, counted as one) into c + (mask & 1), five
+// more instructions a vector, where c += mask, lanes counting down, is one
+// each: 10 to 15% faster in the browsers. GCC's AVX2 loop runs 8% slower
+// counting down, so elsewhere lanes count up. (README, "Speed".)
+#if defined(__wasm__)
+inline constexpr bool buffer_baseline_draws = true;
+inline constexpr bool count_lanes_down = true;
+#else
+inline constexpr bool buffer_baseline_draws = false;
+inline constexpr bool count_lanes_down = false;
 #endif
 
 #if defined(DIE_ROLL_VECTORS) && (defined(__x86_64__) || defined(__i386__)) && \

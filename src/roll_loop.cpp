@@ -35,20 +35,27 @@ struct lane_counter {
         }
     }
 
+    // A comparison gives all ones, -1, where it holds: subtracted, it counts
+    // one; where lanes count down (platform.h), added, and the fold negates
+    // the lanes.
     DIE_ROLL_ALWAYS_INLINE void count(const piece_vector<bytes>& pieces)
     {
-        // A comparison gives all ones where it holds.
         const auto d = reinterpret_cast<draws>(pieces >> 1);
         for (std::size_t e = 0; e < 5; ++e) {
-            c[e] -= reinterpret_cast<lanes>(d > below[e]);
+            if constexpr (count_lanes_down) {
+                c[e] += reinterpret_cast<lanes>(d > below[e]);
+            } else {
+                c[e] -= reinterpret_cast<lanes>(d > below[e]);
+            }
         }
     }
 
     void fold()
     {
         for (std::size_t e = 0; e < 5; ++e) {
+            const lanes counted = count_lanes_down ? lanes{} - c[e] : c[e];
             for (int i = 0; i < bytes / 2; ++i) {
-                at_least[e] += c[e][i];
+                at_least[e] += counted[i];
             }
             c[e] = lanes{};
         }
@@ -102,6 +109,49 @@ struct chunk_consumer {
     }
 };
 
+// Where the registers cannot hold the generator's state and the counters
+// at once, the draws of `fill_blocks` blocks (a few hundred bytes to 2 KiB,
+// in the first-level cache) are made by one loop, `fill`, and counted by
+// another, each of which fits the registers. `fill` is out of line, so that
+// the generator's state lives in registers only while it fills the buffer.
+template <int bytes>
+struct buffer_writer {
+    piece_vector<bytes>* at;
+
+    DIE_ROLL_ALWAYS_INLINE void operator()(const piece_vector<bytes>& pieces)
+    {
+        *at++ = pieces;
+    }
+};
+
+template <int bytes, std::uint64_t fill_blocks,
+          void fill(draw_source&, std::uint64_t, piece_vector<bytes>*)>
+DIE_ROLL_ALWAYS_INLINE inline void count_blocks_buffered(draw_source& source, std::uint64_t blocks,
+                                                         const draw_edges& edges,
+                                                         edge_counts& at_least)
+{
+    constexpr std::uint64_t per_block = vectors_per_block<bytes>;
+    lane_counter<bytes> counter(edges, at_least);
+    piece_vector<bytes> buffer[fill_blocks * per_block];
+    std::uint32_t room = lane_room;
+    while (blocks > 0) {
+        const std::uint64_t n = blocks < fill_blocks ? blocks : fill_blocks;
+        blocks -= n;
+        const auto vectors = static_cast<std::uint32_t>(n * per_block);
+        // Folded between fills, which keeps the fold out of the counting loop.
+        if (vectors > room) {
+            counter.fold();
+            room = lane_room;
+        }
+        room -= vectors;
+        fill(source, n, buffer);
+        for (std::uint32_t i = 0; i < vectors; ++i) {
+            counter.count(buffer[i]);
+        }
+    }
+    counter.fold();
+}
+
 // The baseline copy makes its blocks in chunks too small to fill a lane and
 // folds between them, so that its loop has no branch but its own. With the
 // fold's test inside the loop, browsers rolled the largest answer in
@@ -122,6 +172,23 @@ void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw
         source.make_blocks<bytes, 4>(n, consumer);
         counter.fold();
     }
+}
+
+[[gnu::noinline]] void fill_baseline(draw_source& source, std::uint64_t blocks,
+                                     piece_vector<16>* buffer)
+{
+    source.make_blocks<16, 4>(blocks, buffer_writer<16>{buffer});
+}
+
+// The baseline's vectors in two loops, for WebAssembly (platform.h): there
+// the one loop's 18 vectors (four lanes' state, five counters and five
+// edges) spill, as V8 and SpiderMonkey keep at most 15 or 16 in registers.
+// Eight blocks a fill (512 bytes) was the best of 4, 8, 16 and 32 in all
+// three browsers taken together (README, "Speed").
+void count_blocks_baseline_buffered(draw_source& source, std::uint64_t blocks,
+                                    const draw_edges& edges, edge_counts& at_least)
+{
+    count_blocks_buffered<16, 8, fill_baseline>(source, blocks, edges, at_least);
 }
 #else
 // The plain path, for other compilers and big-endian targets.
@@ -151,54 +218,19 @@ void count_blocks_wide(draw_source& source, std::uint64_t blocks, const draw_edg
     count_blocks_in<32, 8>(source, blocks, edges, at_least);
 }
 
-// Where the registers cannot hold the generator's state and the counters
-// at once (32-bit x86 with AVX2), the draws of `buffer_blocks` blocks
-// (2 KiB, in the first-level cache) are made by one loop, fill_wide, and
-// counted by another, each of which fits the registers.
-struct buffer_writer {
-    piece_vector<32>* at;
-
-    DIE_ROLL_ALWAYS_INLINE void operator()(const piece_vector<32>& pieces)
-    {
-        *at++ = pieces;
-    }
-};
-
-constexpr int buffer_blocks = 32;
-
-// Out of line, so that the generator's state lives in registers only while
-// it fills the buffer.
 DIE_ROLL_WIDE_VECTORS [[gnu::noinline]] void fill_wide(draw_source& source, std::uint64_t blocks,
                                                        piece_vector<32>* buffer)
 {
-    buffer_writer writer{buffer};
-    source.make_blocks<32, 4>(blocks, writer);
+    source.make_blocks<32, 4>(blocks, buffer_writer<32>{buffer});
 }
 
+// 32-bit x86 with AVX2 has too few registers for the one loop: 32 blocks a
+// fill (2 KiB).
 DIE_ROLL_WIDE_VECTORS
 void count_blocks_wide_buffered(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
                                 edge_counts& at_least)
 {
-    constexpr std::uint64_t per_block = vectors_per_block<32>;
-    lane_counter<32> counter(edges, at_least);
-    piece_vector<32> buffer[buffer_blocks * per_block];
-    std::uint32_t room = lane_room;
-    while (blocks > 0) {
-        const std::uint64_t n = blocks < buffer_blocks ? blocks : buffer_blocks;
-        blocks -= n;
-        const auto vectors = static_cast<std::uint32_t>(n * per_block);
-        // Folded between fills, which keeps the fold out of the counting loop.
-        if (vectors > room) {
-            counter.fold();
-            room = lane_room;
-        }
-        room -= vectors;
-        fill_wide(source, n, buffer);
-        for (std::uint32_t i = 0; i < vectors; ++i) {
-            counter.count(buffer[i]);
-        }
-    }
-    counter.fold();
+    count_blocks_buffered<32, 32, fill_wide>(source, blocks, edges, at_least);
 }
 
 // AVX-512: all eight lanes in one vector of 32 pieces. Each piece is
@@ -259,6 +291,12 @@ count_blocks_function copy_of(roll_copy copy)
     switch (copy) {
         case roll_copy::baseline:
             return count_blocks_baseline;
+        case roll_copy::baseline_buffered:
+#if defined(DIE_ROLL_VECTORS)
+            return count_blocks_baseline_buffered;
+#else
+            break;
+#endif
 #if defined(DIE_ROLL_X86_COPIES)
         case roll_copy::avx2:
             return has_wide_vectors() ? count_blocks_wide : nullptr;
@@ -292,13 +330,14 @@ roll_copy fastest_roll_copy()
     // comparisons go into mask registers and its state fits four vector
     // registers. Of the AVX2 copies, the one loop is faster where sixteen
     // vector registers hold eight streams' state and the counters; with
-    // eight (32-bit x86) it spills, and the buffered copy is faster. The
-    // figures are in the README's "Speed".
+    // eight (32-bit x86) it spills, and the buffered copy is faster. So it
+    // is with the baseline's in WebAssembly. The figures are in the
+    // README's "Speed".
     if (has_widest_vectors()) {
         return roll_copy::avx512;
     }
     if (!has_wide_vectors()) {
-        return roll_copy::baseline;
+        return buffer_baseline_draws ? roll_copy::baseline_buffered : roll_copy::baseline;
     }
     return vector_registers < 16 ? roll_copy::avx2_buffered : roll_copy::avx2;
 }

@@ -34,12 +34,12 @@ inline void count_draw(std::uint16_t draw, const draw_edges& edges, edge_counts&
 void count_blocks(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
                   edge_counts& at_least);
 
-// The copies of the roll loop: the target's baseline; AVX2 in one loop;
-// AVX2 in two loops over a small buffer of pieces, for processors with few
-// vector registers; AVX-512. count_blocks runs the fastest one that this
+// The copies of the roll loop: the target's baseline, in one loop and in two
+// loops over a small buffer of pieces; AVX2, in one loop and in two, for
+// processors with few vector registers; AVX-512. count_blocks runs the fastest one that this
 // processor can run; the tests and the benchmark pin each in turn. In a
 // plain-kernel build the baseline copy is the plain loop and the only one.
-enum class roll_copy { baseline, avx2, avx2_buffered, avx512 };
+enum class roll_copy { baseline, baseline_buffered, avx2, avx2_buffered, avx512 };
 // Makes count_blocks use that copy from now on; false, with nothing
 // changed, where this build or processor cannot run it.
 bool pin_roll_copy(roll_copy copy);

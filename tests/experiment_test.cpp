@@ -129,8 +129,8 @@ TEST(seed_die, seeds_with_the_seconds_of_the_real_time_clock_from_the_start_of_o
 template <class check_function>
 void for_each_roll_copy(check_function check)
 {
-    for (const roll_copy copy :
-         {roll_copy::baseline, roll_copy::avx2, roll_copy::avx2_buffered, roll_copy::avx512}) {
+    for (const roll_copy copy : {roll_copy::baseline, roll_copy::baseline_buffered, roll_copy::avx2,
+                                 roll_copy::avx2_buffered, roll_copy::avx512}) {
         if (pin_roll_copy(copy)) {
             SCOPED_TRACE("roll copy " + std::to_string(static_cast<int>(copy)));
             check();
@@ -142,15 +142,22 @@ void for_each_roll_copy(check_function check)
 TEST(roll_copy, every_copy_this_processor_has_can_be_pinned)
 {
     EXPECT_TRUE(pin_roll_copy(roll_copy::baseline));
+#if defined(DIE_ROLL_VECTORS)
+    EXPECT_TRUE(pin_roll_copy(roll_copy::baseline_buffered));
+#else
+    EXPECT_FALSE(pin_roll_copy(roll_copy::baseline_buffered));
+#endif
     EXPECT_EQ(pin_roll_copy(roll_copy::avx2), has_wide_vectors());
     EXPECT_EQ(pin_roll_copy(roll_copy::avx2_buffered), has_wide_vectors());
     EXPECT_EQ(pin_roll_copy(roll_copy::avx512), has_widest_vectors());
     // The choice: AVX-512 wherever it runs, else the AVX2 copy that suits
-    // the build's vector registers, else the baseline.
+    // the build's vector registers, else the baseline that suits the target.
     const roll_copy wide = vector_registers < 16 ? roll_copy::avx2_buffered : roll_copy::avx2;
+    const roll_copy baseline =
+        buffer_baseline_draws ? roll_copy::baseline_buffered : roll_copy::baseline;
     EXPECT_EQ(fastest_roll_copy(), has_widest_vectors() ? roll_copy::avx512
                                    : has_wide_vectors() ? wide
-                                                        : roll_copy::baseline);
+                                                        : baseline);
     pin_roll_copy(fastest_roll_copy());
 }
 
