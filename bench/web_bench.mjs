@@ -9,6 +9,8 @@
 //
 //   node bench/web_bench.mjs build-web/die_roll.html build-baseline/die_roll ROUNDS BROWSER...
 //
+// BROWSER is chromium, firefox or webkit (WebKitGTK), as in the browser test.
+//
 // The page's times are its own marks (performance.mark in page.js): from
 // the line's Enter to the next prompt, and from the start of navigation to
 // the first prompt.

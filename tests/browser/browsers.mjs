@@ -1,7 +1,10 @@
-// Headless Chromium and Firefox as Debian installs them, driven by
-// puppeteer-core (Chromium through its DevTools protocol, Firefox through
-// WebDriver BiDi), for the browser test and the web benchmark.
+// The three engines as Debian installs them, for the browser test and the
+// web benchmark: headless Chromium and Firefox driven by puppeteer-core
+// (Chromium through its DevTools protocol, Firefox through WebDriver BiDi),
+// and WebKitGTK through WebDriver classic (webdriver.mjs), behind the same
+// calls.
 import puppeteer from 'puppeteer-core';
+import { launch_webkit } from './webdriver.mjs';
 
 export const browsers = {
   chromium: {
@@ -12,11 +15,15 @@ export const browsers = {
       '--disable-component-update', '--disable-sync', '--disable-quic'],
   },
   firefox: { browser: 'firefox', executablePath: '/usr/bin/firefox-esr' },
+  webkit: {},
 };
 
-// `scheme: 'dark'` launches Firefox in its dark scheme, which puppeteer
-// cannot emulate there as it does in Chromium.
+// `scheme: 'dark'` launches Firefox or WebKitGTK in its dark scheme, which
+// neither can emulate as Chromium does.
 export function launch(name, { scheme = 'light' } = {}) {
+  if (name === 'webkit') {
+    return launch_webkit({ environment: scheme === 'dark' ? { GTK_THEME: 'Adwaita:dark' } : {} });
+  }
   const options = browsers[name];
   if (options === undefined) {
     throw new Error(`no browser called ${name}: ${Object.keys(browsers).join(' or ')}`);
