@@ -55,6 +55,44 @@ const show_experiments = make_experiment_views({
 let worker = null;
 let runs = 0;
 
+// WebKit (WebKitGTK 2.50 here), now and then, never starts a worker made
+// while another, stopped mid-roll, still runs: it stays silent for good,
+// where one made a moment later starts in milliseconds. A worker that has
+// not started in its time is replaced, with twice the time at each go, so
+// that a slow device is never cut short for good; what was sent to it is
+// sent again to the next.
+const first_patience_ms = 3000;
+let start_timer = null;
+let sent_before_start = [];
+
+function send(message, transfer = []) {
+  if (start_timer !== null) {
+    sent_before_start.push(message.bytes === undefined ? message : { ...message, bytes: message.bytes.slice() });
+  }
+  worker.postMessage(message, transfer);
+}
+
+// What a worker replaced says is not heard.
+function launch_worker(handle_message, handle_error, patience) {
+  const made = new Worker(program_url);
+  worker = made;
+  made.onmessage = (event) => made === worker && handle_message(event);
+  made.onerror = (event) => made === worker && handle_error(event);
+  for (const message of sent_before_start) {
+    worker.postMessage(message);
+  }
+  start_timer = setTimeout(() => {
+    worker.terminate();
+    launch_worker(handle_message, handle_error, patience * 2);
+  }, patience);
+}
+
+function started() {
+  clearTimeout(start_timer);
+  start_timer = null;
+  sent_before_start = [];
+}
+
 function set_status(text, busy) {
   status_line.textContent = text;
   status_line.classList.toggle('busy', busy);
@@ -83,6 +121,7 @@ function ended(text) {
   if (worker === null) {
     return;
   }
+  started();
   worker.terminate();
   worker = null;
   terminal.flush();
@@ -122,11 +161,11 @@ function start() {
   set_status('Starting…', true);
   const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
   const read_reports = make_report_reader(show_experiments);
-  worker = new Worker(program_url);
-  worker.onmessage = (event) => {
+  const handle_message = (event) => {
     const message = event.data;
     switch (message.kind) {
       case 'started':
+        started();
         performance.mark('die_roll-started', { detail: message.time });
         break;
       case 'output':
@@ -155,10 +194,11 @@ function start() {
         break;
     }
   };
-  worker.onerror = (event) => {
+  const handle_error = (event) => {
     event.preventDefault();
     ended(`die_roll could not start in this browser, so it ended with exit status 126. (The browser said: ${event.message || 'nothing'})`);
   };
+  launch_worker(handle_message, handle_error, first_patience_ms);
 }
 
 const encoder = new TextEncoder();
@@ -168,10 +208,10 @@ connect_keyboard(answer, terminal, (text, end) => {
   }
   if (text.length > 0) {
     const bytes = encoder.encode(text);
-    worker.postMessage({ kind: 'input', bytes }, [bytes.buffer]);
+    send({ kind: 'input', bytes }, [bytes.buffer]);
   }
   if (end) {
-    worker.postMessage({ kind: 'end' });
+    send({ kind: 'end' });
   }
   performance.mark('die_roll-answered');
 }, interrupt);

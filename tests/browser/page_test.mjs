@@ -357,6 +357,30 @@ for (const browser_name of browser_names) {
       }
     });
 
+    browser_test('a program that never starts is started again, with what was typed for it', { timeout: 60000 }, async () => {
+      // The first worker made stays silent, as WebKit's now and then does.
+      served.pages.set('/silent.html', page_with(() => {
+        const Real = globalThis.Worker;
+        let made = 0;
+        globalThis.Worker = class {
+          constructor(url) {
+            made += 1;
+            if (made > 1) {
+              return new Real(url);
+            }
+          }
+          postMessage() {}
+          terminate() {}
+        };
+      }));
+      const page = await open_page(browser, `http://127.0.0.1:${served.server.address().port}/silent.html`);
+      await type_line(page, '7');
+      await wait_for_prompts(page, 2, 20000);
+      const counts = (await screen_of(page)).match(/counts: ((?:\d+ ){6})/)[1].trim().split(' ').map(Number);
+      assert.equal(counts.reduce((a, b) => a + b), 7);
+      await page.close();
+    });
+
     browser_test('input in the order typed: keys before the first prompt, nothing read after the end, and Ctrl-D by its key', { timeout: 120000 }, async () => {
       const url = origins['file://']();
       const page = await open_page(browser, url);
@@ -422,46 +446,50 @@ for (const browser_name of browser_names) {
       for (const scheme of ['light', 'dark']) {
         const emulated = browser_name === 'chromium';
         const scheme_browser = scheme === 'light' || emulated ? browser : await launch(browser_name, { scheme });
-        const page = await open_page(scheme_browser, origins['file://'](), (tab) =>
-          (emulated ? tab.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]) : undefined));
-        assert.equal(await page.evaluate(() => matchMedia('(prefers-color-scheme: dark)').matches), scheme === 'dark');
-        await wait_for_prompts(page, 1);
-        const check = async (moment) => {
-          const found = await axe_violations(page);
-          assert.deepEqual(found, [], `${scheme}, ${moment}: ${JSON.stringify(found, null, 1)}`);
-        };
-        await check('the first prompt');
-        await type_line(page, '600');
-        await type_line(page, 'a-word');
-        await wait_for_prompts(page, 3);
-        await page.click('details.table summary');
-        await page.waitForFunction(() => document.querySelectorAll('#experiments tbody tr').length === 1);
-        await check('after a report and a complaint');
-        // Focus stays where the reader went: into the console, by keyboard,
-        // which scrolls it, while the program rolls and asks again.
-        await page.focus('#answer');
-        await type_line(page, '100000000');
-        await page.keyboard.down('Shift');
-        await page.keyboard.press('Tab');
-        await page.keyboard.up('Shift');
-        assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
-        await wait_for_prompts(page, 4);
-        await page.keyboard.press('Home');
-        await page.waitForFunction(() => document.getElementById('terminal').scrollTop === 0);
-        assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
-        await page.click('#stop');
-        await page.waitForFunction(() => document.getElementById('restart').hidden === false);
-        await check('after a Stop');
-        await page.click('#restart');
-        await wait_for_prompts(page, 5);
-        await type_line(page, '0');
-        await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('die_roll has ended'));
-        await check('after the end');
-        await page.focus('#terminal');
-        assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
-        await page.close();
-        if (scheme_browser !== browser) {
-          await scheme_browser.close();
+        // Closed however the test ends: a browser left open keeps node from exiting.
+        try {
+          const page = await open_page(scheme_browser, origins['file://'](), (tab) =>
+            (emulated ? tab.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]) : undefined));
+          assert.equal(await page.evaluate(() => matchMedia('(prefers-color-scheme: dark)').matches), scheme === 'dark');
+          await wait_for_prompts(page, 1);
+          const check = async (moment) => {
+            const found = await axe_violations(page);
+            assert.deepEqual(found, [], `${scheme}, ${moment}: ${JSON.stringify(found, null, 1)}`);
+          };
+          await check('the first prompt');
+          await type_line(page, '600');
+          await type_line(page, 'a-word');
+          await wait_for_prompts(page, 3);
+          await page.click('details.table summary');
+          await page.waitForFunction(() => document.querySelectorAll('#experiments tbody tr').length === 1);
+          await check('after a report and a complaint');
+          // Focus stays where the reader went: into the console, by keyboard,
+          // which scrolls it, while the program rolls and asks again.
+          await page.focus('#answer');
+          await type_line(page, '100000000');
+          await page.keyboard.down('Shift');
+          await page.keyboard.press('Tab');
+          await page.keyboard.up('Shift');
+          assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
+          await wait_for_prompts(page, 4);
+          await page.keyboard.press('Home');
+          await page.waitForFunction(() => document.getElementById('terminal').scrollTop === 0);
+          assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
+          await page.click('#stop');
+          await wait_in_page(page, 'the end after a Stop', 30000, () => document.getElementById('restart').hidden === false);
+          await check('after a Stop');
+          await page.click('#restart');
+          await wait_for_prompts(page, 5);
+          await type_line(page, '0');
+          await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('die_roll has ended'));
+          await check('after the end');
+          await page.focus('#terminal');
+          assert.equal(await page.evaluate(() => document.activeElement.id), 'terminal');
+          await page.close();
+        } finally {
+          if (scheme_browser !== browser) {
+            await scheme_browser.close();
+          }
         }
       }
     });

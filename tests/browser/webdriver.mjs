@@ -67,11 +67,13 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
   const driver = spawn(argv[0], argv.slice(1), {
     detached: true, stdio: ['ignore', 'ignore', 'inherit'], env: { ...process.env, ...environment },
   });
+  // A browser left open must not keep node from exiting, nor outlive it.
+  driver.unref();
   const driver_exit = new Promise((resolve) => driver.on('exit', resolve));
   const base = `http://127.0.0.1:${port}`;
-  const kill = () => {
+  const kill = (signal = 'SIGKILL') => {
     try {
-      process.kill(-driver.pid, 'SIGKILL');
+      process.kill(-driver.pid, signal);
     } catch {
       // Already gone.
     }
@@ -100,6 +102,8 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
     queue = result.catch(() => {});
     return result;
   };
+
+  process.on('exit', () => kill());
 
   for (let start = Date.now(); ; await new Promise((resolve) => setTimeout(resolve, 50))) {
     const status = await raw('GET', '/status').catch(() => null);
@@ -208,8 +212,16 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
         const id = await element(selector);
         await call('POST', `/element/${id}/value`, { text });
       },
+      // WebDriver clicks the middle of the element as it stands when the
+      // command starts: the element is brought to the middle of the view
+      // first, and a frame let pass, so that a page still laying out does
+      // not move it from under the click.
       async click(selector) {
         const id = await element(selector);
+        await run(`(selector) => new Promise((resolve) => {
+          document.querySelector(selector).scrollIntoView({ block: 'center', inline: 'center' });
+          requestAnimationFrame(() => requestAnimationFrame(resolve));
+        })`, [selector]);
         await call('POST', `/element/${id}/click`, {});
       },
       focus: (selector) => run('(selector) => document.querySelector(selector).focus()', [selector]),
@@ -250,7 +262,8 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
     process: () => ({ kill }),
     close: async () => {
       await serial(() => raw('DELETE', session)).catch(() => {});
-      kill();
+      // xvfb-run, told to end, takes its display down and its files away.
+      kill('SIGTERM');
       await Promise.race([driver_exit, new Promise((resolve) => setTimeout(resolve, 5000))]);
     },
   };
