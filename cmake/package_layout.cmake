@@ -1,10 +1,10 @@
 # Run by CPack on the staged files before it packs them.
 #
 # Debian wants the manual page and the changelog compressed whatever their
-# size, and documents over 4 kB, the README and the record of the dieharder
-# run, and the speed of earlier releases, too; with gzip -9n, so that the
-# package is the same whenever it is built. The README's pictures stay as
-# they are, as the README links to them.
+# size, and documents over 4 kB too: the README and the pages of docs/, all
+# of them, so that their links to each other have one ending; with gzip
+# -9n, so that the package is the same whenever it is built. The README's
+# pictures stay as they are, as the README links to them.
 # It wants the licence as a machine-readable copyright file, and no
 # .comment section in the program (the compilers' version strings, which
 # it does not need).
@@ -13,8 +13,9 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   set(doc "${root}/${CPACK_DIE_ROLL_DOCDIR}")
   file(REMOVE "${doc}/LICENSE")
   file(COPY_FILE "${CPACK_DIE_ROLL_COPYRIGHT}" "${doc}/copyright")
+  file(GLOB pages "${doc}/docs/*.md")
   execute_process(
-    COMMAND gzip -9n "${doc}/changelog" "${doc}/README.md" "${doc}/docs/dieharder.md" "${doc}/docs/speed.md"
+    COMMAND gzip -9n "${doc}/changelog" "${doc}/README.md" ${pages}
             "${root}/${CPACK_DIE_ROLL_MANDIR}/man1/die_roll.1"
     COMMAND_ERROR_IS_FATAL ANY)
   execute_process(

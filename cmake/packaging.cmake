@@ -5,9 +5,10 @@ include(GNUInstallDirs)
 # Debian's package names allow no underscore; the program keeps its own name.
 set(die_roll_package die-roll)
 
-# What the README refers to: its pictures, the speed of earlier releases and
-# the record of the dieharder run.
-set(die_roll_docs docs/statistic.svg docs/page.png docs/speed.md docs/dieharder.md)
+# What the README refers to: its pictures, the pages of reference, the speed
+# of each release and the record of the dieharder run.
+set(die_roll_docs docs/statistic.svg docs/page.png docs/page.md docs/bad-input.md
+  docs/random-source.md docs/builds.md docs/layout.md docs/speed.md docs/dieharder.md)
 if(WIN32 OR EMSCRIPTEN)
   # One folder to unpack: the program beside its README and licence. On the
   # web the program is the page, which holds it.

@@ -89,7 +89,7 @@ inline constexpr int vector_registers = 16;
 // mask (a comparison's all ones, counted as one) into c + (mask & 1), five
 // more instructions a vector, where c += mask, lanes counting down, is one
 // each: 10 to 15% faster in the browsers. GCC's AVX2 loop runs 8% slower
-// counting down, so elsewhere lanes count up. (README, "Speed".)
+// counting down, so elsewhere lanes count up. (docs/speed.md.)
 #if defined(__wasm__)
 inline constexpr bool buffer_baseline_draws = true;
 inline constexpr bool count_lanes_down = true;

@@ -158,7 +158,8 @@ DIE_ROLL_ALWAYS_INLINE inline void count_blocks_buffered(draw_source& source, st
 // WebAssembly up to a third slower (V8 moved the generator's state between
 // registers and the stack at every step); GCC's SSE2 code is as fast either
 // way. GCC's AVX2 copy goes the other way, 7% slower in chunks, and keeps
-// the test inside (README, "Speed").
+// the test inside (docs/speed.md). WebAssembly now takes the buffered copy
+// below, faster still.
 void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
                            edge_counts& at_least)
 {
@@ -184,7 +185,7 @@ void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw
 // the one loop's 18 vectors (four lanes' state, five counters and five
 // edges) spill, as V8 and SpiderMonkey keep at most 15 or 16 in registers.
 // Eight blocks a fill (512 bytes) was the best of 4, 8, 16 and 32 in all
-// three browsers taken together (README, "Speed").
+// three browsers taken together (docs/speed.md).
 void count_blocks_baseline_buffered(draw_source& source, std::uint64_t blocks,
                                     const draw_edges& edges, edge_counts& at_least)
 {
@@ -331,8 +332,8 @@ roll_copy fastest_roll_copy()
     // registers. Of the AVX2 copies, the one loop is faster where sixteen
     // vector registers hold eight streams' state and the counters; with
     // eight (32-bit x86) it spills, and the buffered copy is faster. So it
-    // is with the baseline's in WebAssembly. The figures are in the
-    // README's "Speed".
+    // is with the baseline's in WebAssembly. The figures are in
+    // docs/speed.md.
     if (has_widest_vectors()) {
         return roll_copy::avx512;
     }
