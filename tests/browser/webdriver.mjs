@@ -33,6 +33,16 @@ function free_port() {
   });
 }
 
+const read_or = (file, otherwise) => {
+  try {
+    return fs.readFileSync(file, 'utf8').trim();
+  } catch {
+    return otherwise;
+  }
+};
+const children_of = (pid) => read_or(`/proc/${pid}/task/${pid}/children`, '').split(' ').filter(Boolean).map(Number);
+const command_of = (pid) => read_or(`/proc/${pid}/comm`, '');
+
 export function minibrowser_path() {
   for (const arch of fs.readdirSync('/usr/lib')) {
     for (const version of ['webkit2gtk-4.1', 'webkit2gtk-4.0']) {
@@ -262,9 +272,15 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
     process: () => ({ kill }),
     close: async () => {
       await serial(() => raw('DELETE', session)).catch(() => {});
-      // xvfb-run, told to end, takes its display down and its files away.
-      kill('SIGTERM');
+      // The driver alone is told to end: xvfb-run, which dies of a signal
+      // without cleaning up, then takes its display down and its files away.
+      for (const pid of [driver.pid, ...children_of(driver.pid)]) {
+        if (command_of(pid) === 'WebKitWebDriver') {
+          process.kill(pid, 'SIGTERM');
+        }
+      }
       await Promise.race([driver_exit, new Promise((resolve) => setTimeout(resolve, 5000))]);
+      kill();
     },
   };
 }
