@@ -146,9 +146,11 @@ set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEP
 
 # An entry starts with its header line, flush left, and ends with its
 # trailer line, " -- " and the maintainer and date: the first two such
-# lines must be the newest entry's header and trailer.
+# lines must be the newest entry's header and trailer. Read as UTF-8: read
+# as bytes, a character beyond ASCII ends a line there, and the rest of it
+# could pass for a header.
 string(REPLACE "." "\\." die_roll_version_pattern ${PROJECT_VERSION})
-file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog die_roll_newest REGEX "^([^ \t]| -- )" LIMIT_COUNT 2)
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog die_roll_newest ENCODING UTF-8 REGEX "^([^ \t]| -- )" LIMIT_COUNT 2)
 list(LENGTH die_roll_newest die_roll_newest_lines)
 if(die_roll_newest_lines EQUAL 0)
   message(FATAL_ERROR "docs/changelog has no entry: its newest gives the packages' version and date")
