@@ -1,11 +1,12 @@
 // Where the program tells processors, compilers, byte orders and operating
 // systems apart: which copies of the roll loop a build has and the marks
 // they are built with, whether this processor can run them, which one is
-// the fastest where that depends on the target, the vector types, the three-word xor, and what the
-// Windows C runtime's errno says. The code inside those copies is not all here: the x86 copies in
-// roll_loop.cpp, built only where DIE_ROLL_X86_COPIES is defined below, call
-// AVX-512 intrinsics and __builtin_popcount and carry GCC's noinline and
-// flatten attributes, and the vector code of draw_source.h and roll_loop.cpp
+// the fastest where that depends on the target, the vector types, the
+// three-word xor, and what the Windows C runtime's errno says. The code
+// inside those copies is not all here: the x86 copies in roll_loop.cpp,
+// built only where DIE_ROLL_X86_COPIES is defined below, call AVX-512
+// intrinsics and __builtin_popcount and carry GCC's noinline and flatten
+// attributes, and the vector code of draw_source.h and roll_loop.cpp
 // is written in GCC's and Clang's vector extensions, built only where
 // DIE_ROLL_VECTORS is defined.
 //

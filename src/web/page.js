@@ -79,10 +79,10 @@ function launch_worker(handle_message, handle_error, patience) {
   made.onmessage = (event) => made === worker && handle_message(event);
   made.onerror = (event) => made === worker && handle_error(event);
   for (const message of sent_before_start) {
-    worker.postMessage(message);
+    made.postMessage(message);
   }
   start_timer = setTimeout(() => {
-    worker.terminate();
+    made.terminate();
     launch_worker(handle_message, handle_error, patience * 2);
   }, patience);
 }

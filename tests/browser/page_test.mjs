@@ -204,9 +204,10 @@ for (const browser_name of browser_names) {
       }
     });
 
+    const served_url = (page) => `http://127.0.0.1:${served.server.address().port}${page}`;
     const origins = {
       'file://': () => pathToFileURL(path.resolve(page_path)).href,
-      'http://127.0.0.1': () => `http://127.0.0.1:${served.server.address().port}/die_roll.html`,
+      'http://127.0.0.1': () => served_url('/die_roll.html'),
     };
     for (const [origin, url_of] of Object.entries(origins)) {
       browser_test(`from ${origin}: the same dialogue as in a terminal, the end, a new run, and no request`, { timeout: 300000 }, async () => {
@@ -350,7 +351,7 @@ for (const browser_name of browser_names) {
       for (const [index, [change, sentence]] of cases.entries()) {
         const changed = `/cannot-${index}.html`;
         served.pages.set(changed, page_with(change));
-        const page = await open_page(browser, `http://127.0.0.1:${served.server.address().port}${changed}`);
+        const page = await open_page(browser, served_url(changed));
         await page.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 10000 }, sentence);
         assert.equal(await page.$eval('#answer', (a) => a.disabled), true);
         await page.close();
@@ -373,7 +374,7 @@ for (const browser_name of browser_names) {
           terminate() {}
         };
       }));
-      const page = await open_page(browser, `http://127.0.0.1:${served.server.address().port}/silent.html`);
+      const page = await open_page(browser, served_url('/silent.html'));
       await type_line(page, '7');
       await wait_for_prompts(page, 2, 20000);
       const counts = (await screen_of(page)).match(/counts: ((?:\d+ ){6})/)[1].trim().split(' ').map(Number);

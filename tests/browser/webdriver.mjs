@@ -186,7 +186,7 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
       // Polls in the page, every `polling` ms, until holds(...args) is true;
       // its value comes back as puppeteer's handle does.
       async waitForFunction(holds, { timeout: wait = 30000, polling = 10 } = {}, ...args) {
-        const value = await run(`(source, wait, polling, ...args) => new Promise((resolve, reject) => {
+        const value = await run(`(wait, polling, ...args) => new Promise((resolve, reject) => {
           const holds = (${holds.toString()});
           const start = Date.now();
           const check = () => {
@@ -206,7 +206,7 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
             }
           };
           check();
-        })`, [null, wait, polling, ...args]);
+        })`, [wait, polling, ...args]);
         return { jsonValue: async () => value };
       },
       $eval: (selector, fn, ...args) => run(`(selector, ...args) => {
