@@ -73,16 +73,30 @@ export function screen_of(page) {
 }
 
 // Waits until `holds(...args)` is true in the page; a time-out says what
-// was awaited and what the page showed.
+// was awaited and what the page showed. Where the browser then answers
+// nothing either, the error keeps the name of that failure (puppeteer's
+// ProtocolError), so that the test can tell a browser gone silent, which it
+// tries once more, from a page that did not do what was awaited.
 export async function wait_in_page(page, awaited, timeout, holds, ...args) {
   try {
     await page.waitForFunction(holds, { timeout, polling: 10 }, ...args);
   } catch (error) {
-    const shown = await page.evaluate(() => ({
-      status: document.getElementById('status').textContent,
-      end: document.getElementById('log').textContent.slice(-300),
-    })).catch(() => ({}));
-    throw new Error(`waited for ${awaited}: ${error.message}; the page shows ${JSON.stringify(shown)}`);
+    let shown;
+    let silent = null;
+    try {
+      shown = await page.evaluate(() => ({
+        status: document.getElementById('status').textContent,
+        end: document.getElementById('log').textContent.slice(-300),
+      }));
+    } catch (failure) {
+      silent = failure;
+    }
+    const said = silent === null ? `the page shows ${JSON.stringify(shown)}` : `then the browser answered nothing: ${silent.message}`;
+    const waited = new Error(`waited for ${awaited}: ${error.message}; ${said}`);
+    if (silent !== null) {
+      waited.name = silent.name;
+    }
+    throw waited;
   }
 }
 
