@@ -11,7 +11,7 @@
 //
 // BROWSER is chromium, firefox or webkit (WebKitGTK), as in the browser test.
 //
-// The page's times are its own marks (performance.mark in page.js): from
+// The page's times are its own marks (performance.mark in src/web/page.mjs): from
 // the line's Enter to the next prompt, and from the start of navigation to
 // the first prompt.
 import { spawnSync } from 'node:child_process';

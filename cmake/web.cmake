@@ -8,12 +8,41 @@ set(die_roll_web ${PROJECT_SOURCE_DIR}/src/web)
 target_compile_options(die_roll_core PUBLIC -msimd128 -fexceptions)
 target_link_options(die_roll_core INTERFACE -msimd128 -fexceptions)
 
-# src/web/console.js takes the place of emscripten's standard streams. In
-# the page, reading standard input waits for the page (Asyncify, through
-# fd_read alone); pre.js and worker.js let the page start the program and
-# learn its exit status.
-set(die_roll_web_glue ${die_roll_web}/console.js ${die_roll_web}/pre.js ${die_roll_web}/worker.js)
-target_sources(die_roll PRIVATE ${die_roll_web}/warm_up.cpp)
+# esbuild bundles the page's modules, and the one module that the worker
+# shares with the page, each into one script: run from the source folder,
+# which its comments name the modules by. The browsers that run the page
+# are those with WebAssembly SIMD, which the program needs.
+find_program(die_roll_esbuild esbuild)
+if(NOT die_roll_esbuild)
+  message(FATAL_ERROR "The web build needs esbuild to bundle the page's script: apt-get install esbuild")
+endif()
+set(die_roll_esbuild_options --bundle --format=iife --charset=utf8 --log-level=warning
+    --target=chrome91,firefox89,safari16.4)
+function(die_roll_bundle output entry)
+  file(GLOB_RECURSE modules CONFIGURE_DEPENDS ${die_roll_web}/*.mjs)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${die_roll_esbuild} ${entry} ${die_roll_esbuild_options} ${ARGN} --outfile=${output}
+    DEPENDS ${modules}
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    COMMENT "Bundling ${entry}"
+    VERBATIM)
+endfunction()
+
+# The worker's side of the page's protocol, as the global page_protocol.
+set(die_roll_protocol_js ${PROJECT_BINARY_DIR}/page_protocol.js)
+die_roll_bundle(${die_roll_protocol_js} src/web/core/protocol.mjs --global-name=page_protocol)
+add_custom_target(die_roll_protocol DEPENDS ${die_roll_protocol_js})
+add_dependencies(die_roll die_roll_protocol)
+
+# src/web/worker/console.js takes the place of emscripten's standard
+# streams. In the page, reading standard input waits for the page
+# (Asyncify, through fd_read alone); pre.js, warm_up.js and worker.js let
+# the page start the program and learn its exit status.
+set(die_roll_worker ${die_roll_web}/worker)
+set(die_roll_web_glue ${die_roll_worker}/console.js ${die_roll_protocol_js} ${die_roll_worker}/pre.js
+    ${die_roll_worker}/warm_up.js ${die_roll_worker}/worker.js)
+target_sources(die_roll PRIVATE ${die_roll_worker}/warm_up.cpp)
 target_link_options(die_roll PRIVATE
   # The WebAssembly as base64 inside the JavaScript: one file to inline,
   # and no file to fetch, which neither node nor a page from file:// can.
@@ -26,20 +55,27 @@ target_link_options(die_roll PRIVATE
   -sASYNCIFY "-sASYNCIFY_IMPORTS=['wasi_snapshot_preview1.fd_read']"
   -sEXPORTED_FUNCTIONS=_main,_die_roll_warm_up
   -sINCOMING_MODULE_JS_API=onRuntimeInitialized,noInitialRun,instantiateWasm
-  --js-library ${die_roll_web}/console.js
-  --pre-js ${die_roll_web}/pre.js
-  --post-js ${die_roll_web}/worker.js)
+  # Each as one option, which CMake would otherwise take apart and rid of
+  # its repeated --pre-js and --post-js.
+  "SHELL:--js-library ${die_roll_worker}/console.js"
+  "SHELL:--pre-js ${die_roll_protocol_js}"
+  "SHELL:--pre-js ${die_roll_worker}/pre.js"
+  "SHELL:--post-js ${die_roll_worker}/warm_up.js"
+  "SHELL:--post-js ${die_roll_worker}/worker.js")
 set_property(TARGET die_roll APPEND PROPERTY LINK_DEPENDS ${die_roll_web_glue})
 
+# The page's own script.
+set(die_roll_page_js ${PROJECT_BINARY_DIR}/page.js)
+die_roll_bundle(${die_roll_page_js} src/web/page.mjs)
+
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
-set(die_roll_page_sources
-  ${die_roll_web}/page.html ${die_roll_web}/page.css ${die_roll_web}/page.js
-  ${die_roll_web}/terminal.js ${die_roll_web}/charts.js ${die_roll_web}/experiments.js)
 add_custom_command(
   OUTPUT ${PROJECT_BINARY_DIR}/die_roll.html
   COMMAND ${Python3_EXECUTABLE} ${die_roll_web}/bundle_page.py
-          ${die_roll_web} $<TARGET_FILE:die_roll> ${PROJECT_VERSION} ${PROJECT_BINARY_DIR}/die_roll.html
-  DEPENDS die_roll ${die_roll_page_sources} ${die_roll_web}/bundle_page.py
+          ${die_roll_web} ${die_roll_page_js} $<TARGET_FILE:die_roll> ${PROJECT_VERSION}
+          ${DIE_ROLL_PROMPT} ${PROJECT_BINARY_DIR}/die_roll.html
+  DEPENDS die_roll ${die_roll_page_js} ${die_roll_web}/page.html ${die_roll_web}/page.css
+          ${die_roll_web}/bundle_page.py
   COMMENT "Putting the page together: die_roll.html"
   VERBATIM)
 add_custom_target(die_roll_page ALL DEPENDS ${PROJECT_BINARY_DIR}/die_roll.html)

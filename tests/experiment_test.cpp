@@ -17,6 +17,9 @@
 
 namespace {
 
+// How many of the 32768 draws each face takes: the widths of its band.
+constexpr face_tally band_widths{5243, 5243, 5570, 5571, 5570, 5571};
+
 std::string printed(double value)
 {
     std::ostringstream out;
@@ -47,7 +50,7 @@ TEST(face_for_draw, all_draws_fill_the_bands_of_the_table)
     for (int d = 0; d <= 32767; ++d) {
         ++counts[static_cast<std::size_t>(face_for_draw(d))];
     }
-    EXPECT_EQ(counts, (face_tally{5243, 5243, 5570, 5571, 5570, 5571}));
+    EXPECT_EQ(counts, band_widths);
 }
 
 TEST(band_starts, give_the_face_of_face_for_draw_for_every_draw)
@@ -288,9 +291,8 @@ TEST(tally_rolls, the_largest_answer_is_counted_without_overflow)
     const face_tally tally = tally_rolls(n);
     // Each count within six standard deviations of n p: never missed by
     // chance, and far from anything a wrapped or lost count would give.
-    const double widths[6] = {5243, 5243, 5570, 5571, 5570, 5571};
     for (std::size_t f = 0; f < tally.size(); ++f) {
-        const double p = widths[f] / 32768.0;
+        const double p = band_widths[f] / 32768.0;
         const double mean = n * p;
         EXPECT_NEAR(tally[f], mean, 6.0 * std::sqrt(mean * (1.0 - p))) << "face " << f + 1;
     }
@@ -372,12 +374,11 @@ TEST(chi_squared, no_rolls_give_zero_rather_than_a_division_by_zero)
 // of its expectation, and the tolerance of 4 is over six of those.
 TEST(tally_rolls, mean_statistic_grows_with_the_unfair_bands)
 {
-    const double p[6] = {5243 / 32768.0, 5243 / 32768.0, 5570 / 32768.0,
-                         5571 / 32768.0, 5570 / 32768.0, 5571 / 32768.0};
     constexpr int n = 100'000;
     double squares = 0.0;
     double offsets = 0.0;
-    for (const double q : p) {
+    for (const int width : band_widths) {
+        const double q = width / 32768.0;
         squares += q * q;
         offsets += (q - 1.0 / 6.0) * (q - 1.0 / 6.0);
     }

@@ -39,12 +39,13 @@ function(run_program input out_var err_var)
   set(${err_var} "${err}" PARENT_SCOPE)
 endfunction()
 
-set(prompt "How many times do you want to roll the die (enter 0 to quit): ")
-set(complaint "The answer must be a whole number of rolls, at most 2147483647.\n")
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/dialogue_texts.cmake)
+set(prompt "${DIE_ROLL_PROMPT}")
+set(complaint "${DIE_ROLL_COMPLAINT}\n")
+string(REGEX REPLACE "[][()+*.^$?|\\]" "\\\\\\0" prompt_re "${prompt}")
 
 # One roll, then zero.
 run_program("1\n0\n" out err)
-set(prompt_re "How many times do you want to roll the die \\(enter 0 to quit\\): ")
 set(one_roll "^${prompt_re}\nThe observed counts: ([01] )+\n\nChi-squared = 5\n\n${prompt_re}$")
 if(NOT out MATCHES "${one_roll}")
   message(FATAL_ERROR "unexpected report for one roll:\n[${out}]")

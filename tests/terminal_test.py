@@ -3,7 +3,9 @@
 a closed, empty or held-open standard input, with outputs that refuse to be
 written, and with hardly any memory to spare.
 
-    terminal_test.py PATH-TO-die_roll
+    terminal_test.py PATH-TO-die_roll PROMPT
+
+PROMPT is the program's prompt as src/dialogue.h defines it.
 """
 import os
 import pty
@@ -14,7 +16,7 @@ import subprocess
 import sys
 import time
 
-PROMPT = "How many times do you want to roll the die (enter 0 to quit): "
+PROMPT = ""  # set from the command line
 TIMEOUT = 20.0
 
 
@@ -173,7 +175,11 @@ def check_failures_without_heap(program):
 
 
 def main():
+    global PROMPT
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
     program = os.path.abspath(sys.argv[1])
+    PROMPT = sys.argv[2]
     check_terminal(program)
     check_no_input(program)
     check_prompt_before_read(program)

@@ -3,6 +3,7 @@
 // (Chromium through its DevTools protocol, Firefox through WebDriver BiDi),
 // and WebKitGTK through WebDriver classic (webdriver.mjs), behind the same
 // calls.
+import fs from 'node:fs';
 import puppeteer from 'puppeteer-core';
 import { launch_webkit } from './webdriver.mjs';
 
@@ -61,7 +62,17 @@ export async function open_page(browser, url, prepare = () => {}) {
   }
 }
 
-export const prompt = 'How many times do you want to roll the die (enter 0 to quit): ';
+// The program's texts, as src/dialogue.h defines them.
+const dialogue_h = fs.readFileSync(new URL('../../src/dialogue.h', import.meta.url), 'utf8');
+function dialogue_text(name) {
+  const match = new RegExp(`${name} =\\s*"([^"]*)";`).exec(dialogue_h);
+  if (match === null) {
+    throw new Error(`src/dialogue.h defines no ${name} as one string`);
+  }
+  return match[1];
+}
+export const prompt = dialogue_text('prompt_text');
+export const complaint = `${dialogue_text('complaint_text')}\n`;
 
 export function count_prompts(text) {
   return text.split(prompt).length - 1;

@@ -20,7 +20,7 @@ import { createRequire } from 'node:module';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import {
-  count_prompts, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
+  complaint, count_prompts, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
   type_line, wait_for_end, wait_for_prompts, wait_for_waits, wait_in_page,
 } from './browsers.mjs';
 
@@ -313,7 +313,6 @@ for (const browser_name of browser_names) {
       await page.waitForFunction(() => document.querySelectorAll('#experiments tbody tr').length === 2000, { timeout: 20000 });
       // Each is refused, as by the native program, and the scrollback keeps
       // its bound however long the line.
-      const complaint = 'The answer must be a whole number of rolls, at most 2147483647.\n';
       await paste(page, '\u0001\u0007\u001b[2J\n');
       await wait_for_end(page, complaint + prompt);
       const screen_so_far = await screen_of(page);

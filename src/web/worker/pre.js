@@ -9,7 +9,7 @@ if (typeof importScripts === 'function') {
         receive(result.instance, result.module);
       },
       function (reason) {
-        postMessage({ kind: 'failed', reason: String(reason) });
+        postMessage(page_protocol.to_page.failed(reason));
       });
     return {};
   };

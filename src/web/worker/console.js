@@ -31,7 +31,7 @@ mergeInto(LibraryManager.library, {
     pending: [],
     // Set while the program waits for input: wakes it.
     waiter: null,
-    // While true, input is kept but not handed over (see worker.js).
+    // While true, input is kept but not handed over (see warm_up.js).
     held: false,
     // Moves pending input into the read's buffers, as a terminal's read
     // returns it: at most one line, or the text before a Ctrl-D, so that no
@@ -110,9 +110,11 @@ mergeInto(LibraryManager.library, {
       }
       web_console.written = [];
       web_console.turn_at = performance.now();
-      postMessage({ kind: 'output', writes: writes }, writes.map(function (write) {
-        return write[1].buffer;
-      }));
+      web_console.post(page_protocol.to_page.output(writes));
+    },
+    // Posts a message of core/protocol.mjs to the page.
+    post: function (message) {
+      postMessage(message, page_protocol.transfer_list(message));
     },
   },
 
@@ -166,10 +168,10 @@ mergeInto(LibraryManager.library, {
         // The page learns when the program waits and when it goes on, so
         // that it can say whether it is busy.
         web_console.waiter = function () {
-          postMessage({ kind: 'busy' });
+          web_console.post(page_protocol.to_page.busy());
           deliver();
         };
-        postMessage({ kind: 'waiting' });
+        web_console.post(page_protocol.to_page.waiting());
       }
     });
   },
