@@ -152,14 +152,16 @@ DIE_ROLL_ALWAYS_INLINE inline void count_blocks_buffered(draw_source& source, st
     counter.fold();
 }
 
-// The baseline copy makes its blocks in chunks too small to fill a lane and
-// folds between them, so that its loop has no branch but its own. With the
-// fold's test inside the loop, browsers rolled the largest answer in
-// WebAssembly up to a third slower (V8 moved the generator's state between
-// registers and the stack at every step); GCC's SSE2 code is as fast either
-// way. GCC's AVX2 copy goes the other way, 7% slower in chunks, and keeps
-// the test inside (docs/speed.md). WebAssembly now takes the buffered copy
-// below, faster still.
+// The baseline copy: what the native builds run where the processor has
+// no wider vectors (SSE2 on x86-64, NEON on Arm, the baseline preset).
+// WebAssembly takes the buffered copy below instead (platform.h); natively
+// this one loop is as fast or a little faster (3% in the benchmark's
+// fast_tally rows, docs/speed.md), and so it stays. It makes its blocks in
+// chunks too small to fill a lane and folds between them, so that its loop
+// has no branch but its own: with the fold's test inside the loop, V8 moved
+// the generator's state between registers and the stack at every step, and
+// GCC's SSE2 code is as fast either way. GCC's AVX2 copy goes the other
+// way, 7% slower in chunks, and keeps the test inside (docs/speed.md).
 void count_blocks_baseline(draw_source& source, std::uint64_t blocks, const draw_edges& edges,
                            edge_counts& at_least)
 {

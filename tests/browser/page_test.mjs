@@ -282,7 +282,7 @@ for (const browser_name of browser_names) {
       const page = await open_page(browser, url);
       await wait_for_prompts(page, 1);
       // A number of five million digits, leading zeros and all, is read as
-      // any other (1.2.0's program ran out of memory on it).
+      // any other, in memory that does not grow with its length.
       await paste(page, '0'.repeat(5000000) + '7\n');
       const seven_rolled = /0007\n\nThe observed counts: ((?:\d+ ){6})\n\nChi-squared = [^\n]+\n\n[^\n]*$/;
       await wait_in_page(page, 'the report of 7 rolls', 120000,
@@ -335,7 +335,7 @@ for (const browser_name of browser_names) {
           'This browser cannot run die_roll: it has no WebAssembly, or WebAssembly is switched off.'],
         [() => { WebAssembly.validate = () => false; },
           'This browser cannot run die_roll: its WebAssembly has no SIMD, which die_roll needs; a newer version of the browser has it.'],
-        // A program that fails as 1.2.0's did on a long number.
+        // A program that runs out of memory.
         [() => {
           globalThis.Worker = class {
             constructor() {

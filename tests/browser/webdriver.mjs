@@ -14,8 +14,7 @@ import net from 'node:net';
 
 // WebDriver's codes for the keys the tests press by name.
 const key_codes = {
-  Enter: '\uE007', Tab: '\uE004', Home: '\uE011', End: '\uE010', Escape: '\uE00C',
-  Backspace: '\uE003', Shift: '\uE008', Control: '\uE009',
+  Enter: '\uE007', Tab: '\uE004', Home: '\uE011', Shift: '\uE008', Control: '\uE009',
 };
 const code_of = (key) => key_codes[key] ?? key;
 
@@ -249,9 +248,6 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
       close: () => call('DELETE', '/window'),
       on() {
         throw new Error('WebDriver classic hears no events from the page');
-      },
-      evaluateOnNewDocument() {
-        throw new Error('WebDriver classic runs nothing before the page\'s own scripts');
       },
       emulateMediaFeatures() {
         throw new Error('WebDriver classic emulates no media features: launch with GTK_THEME');

@@ -16,7 +16,7 @@ export function what_is_missing(wasm) {
   if (typeof wasm !== 'object' || wasm === null || typeof wasm.validate !== 'function') {
     return 'This browser cannot run die_roll: it has no WebAssembly, or WebAssembly is switched off.';
   }
-  let simd = false;
+  let simd;
   try {
     simd = wasm.validate(simd_probe);
   } catch {
