@@ -5,7 +5,8 @@ import globals from 'globals';
 
 // What emscripten's output defines around the worker's glue, and what the
 // glue's files define for each other (console.js's library object and the
-// protocol bundled as page_protocol, see cmake/web.cmake).
+// protocol bundled as page_protocol, see cmake/web.cmake; pre.js's and
+// warm_up.js's objects for worker.js).
 const emscripten = {
   Asyncify: 'readonly',
   ENVIRONMENT_IS_NODE: 'readonly',
@@ -45,11 +46,12 @@ export default [
   },
   {
     files: ['src/web/worker/worker.js'],
-    languageOptions: { globals: { warm_up: 'readonly' } },
+    languageOptions: { globals: { page_program: 'readonly', warm_up: 'readonly' } },
   },
   {
-    files: ['src/web/worker/warm_up.js'],
-    rules: { 'no-unused-vars': ['error', { caughtErrors: 'none', varsIgnorePattern: '^warm_up$' }] },
+    // What these define for worker.js.
+    files: ['src/web/worker/pre.js', 'src/web/worker/warm_up.js'],
+    rules: { 'no-unused-vars': ['error', { caughtErrors: 'none', varsIgnorePattern: '^(page_program|warm_up)$' }] },
   },
   {
     // Node scripts, some of whose functions run in a page.

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Puts the page together as one file: its styles, its script (the page's
 modules as esbuild bundled them) and the program (the web build's
-die_roll.js, WebAssembly inside) inlined, under a Content-Security-Policy
-that allows exactly these and no request at all.
+die_roll.js, and its die_roll.wasm gzipped, as base64) inlined, under a
+Content-Security-Policy that allows exactly these and no request at all.
 
-    bundle_page.py SOURCE-FOLDER page.js die_roll.js VERSION PROMPT OUTPUT.html
+    bundle_page.py SOURCE-FOLDER page.js die_roll.js die_roll.wasm VERSION PROMPT OUTPUT.html
 """
 import base64
+import gzip
 import hashlib
 import pathlib
 import re
@@ -17,12 +18,14 @@ def digest(text):
     return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
 
 
-def main(source, script_path, program_path, version, prompt, output):
+def main(source, script_path, program_path, wasm_path, version, prompt, output):
     source = pathlib.Path(source)
     page = (source / "page.html").read_text()
     style = (source / "page.css").read_text()
     script = pathlib.Path(script_path).read_text()
     program = pathlib.Path(program_path).read_text()
+    # Dated 0 and named nothing, so that the same WebAssembly packs the same.
+    wasm = base64.b64encode(gzip.compress(pathlib.Path(wasm_path).read_bytes(), 9, mtime=0)).decode()
     # The program stands in a <script type="text/plain"> and is read back as
     # its text; HTML ends or escapes such an element at these, so they must
     # not occur (the build would be wrong, not the page merely odd).
@@ -42,7 +45,7 @@ def main(source, script_path, program_path, version, prompt, output):
     # without the colon that asks for the answer.
     question = prompt.rstrip(": ")
     values = {"POLICY": policy, "VERSION": version, "QUESTION": question, "STYLE": style,
-              "SCRIPT": script, "PROGRAM": program}
+              "SCRIPT": script, "PROGRAM": program, "WASM": wasm}
     marks = set(re.findall(r"@([A-Z]+)@", page))
     if marks != set(values):
         sys.exit(f"bundle_page.py: page.html's marks are {sorted(marks)}, not {sorted(values)}")
@@ -52,6 +55,6 @@ def main(source, script_path, program_path, version, prompt, output):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 7:
+    if len(sys.argv) != 8:
         sys.exit(__doc__)
     main(*sys.argv[1:])

@@ -3,19 +3,24 @@
 // WebKit (WebKitGTK 2.50 here), now and then, never starts a worker made
 // while another, stopped mid-roll, still runs: it stays silent for good,
 // where one made a moment later starts in milliseconds. A worker that has
-// not said it started in its time is replaced, with twice the time at each
-// go, so that a slow device is never cut short for good; what was sent to
-// it is sent again to the next.
-import { transfer_list } from './core/protocol.mjs';
+// not said it started in its time (counted from when it was sent the
+// program) is replaced, with twice the time at each go, so that a slow
+// device is never cut short for good; what was sent to it is sent again to
+// the next.
+import { to_worker, transfer_list } from './core/protocol.mjs';
 
 const first_patience_ms = 3000;
 
-// Starts a worker from `url`; `handlers` get what it says, by kind (see
+// Starts a worker from `url` and sends it `program`, a promise of the
+// compiled program; `handle(message)` gets what the worker says (see
 // core/protocol.mjs), and `on_error(event)` a failure to run it. What a
 // replaced worker says is not heard.
-export function launch_worker(url, handlers, on_error) {
+export function launch_worker(url, program, handle, on_error) {
   let worker = null;
   let start_timer = null;
+  // Until the worker has said it started, what is sent to it is kept.
+  let waiting = true;
+  let stopped = false;
   let sent_before_start = [];
 
   function start(patience) {
@@ -23,7 +28,7 @@ export function launch_worker(url, handlers, on_error) {
     worker = made;
     made.onmessage = (event) => {
       if (made === worker) {
-        handlers(event.data);
+        handle(event.data);
       }
     };
     made.onerror = (event) => {
@@ -34,15 +39,24 @@ export function launch_worker(url, handlers, on_error) {
     for (const message of sent_before_start) {
       made.postMessage(message);
     }
-    start_timer = setTimeout(() => {
-      made.terminate();
-      start(patience * 2);
-    }, patience);
+    program.then((module) => {
+      if (made !== worker || stopped) {
+        return;
+      }
+      made.postMessage(to_worker.program(module));
+      if (waiting) {
+        start_timer = setTimeout(() => {
+          made.terminate();
+          start(patience * 2);
+        }, patience);
+      }
+    }, () => {});
   }
 
   function stop_waiting() {
     clearTimeout(start_timer);
     start_timer = null;
+    waiting = false;
     sent_before_start = [];
   }
 
@@ -52,13 +66,14 @@ export function launch_worker(url, handlers, on_error) {
     started: stop_waiting,
     // Sends a message; a copy of its bytes is kept until the worker starts.
     send(message) {
-      if (start_timer !== null) {
+      if (waiting) {
         sent_before_start.push(message.bytes === undefined ? message : { ...message, bytes: message.bytes.slice() });
       }
       worker.postMessage(message, transfer_list(message));
     },
     terminate() {
       stop_waiting();
+      stopped = true;
       worker.terminate();
     },
   };

@@ -132,6 +132,26 @@ export function wait_for_waits(page, times, timeout = 60000) {
     (wanted) => performance.getEntriesByName('die_roll-waiting').length >= wanted, times);
 }
 
+// Goes `where` ('back' or 'forward') in the tab's history, as the
+// browser's buttons do, and waits for the page titled `title`. (Through
+// the page's history: puppeteer's goBack waits for a load that a page
+// brought back from the back-forward cache never fires in Firefox.)
+export async function go_in_history(page, where, title, timeout = 20000) {
+  await page.evaluate((way) => { setTimeout(() => history[way](), 0); }, where);
+  const until = Date.now() + timeout;
+  while (Date.now() < until) {
+    await new Promise((resolve) => { setTimeout(resolve, 100); });
+    try {
+      if (await page.evaluate(() => document.readyState === 'complete' && document.title) === title) {
+        return;
+      }
+    } catch {
+      // The page is between documents.
+    }
+  }
+  throw new Error(`going ${where}, "${title}" never showed`);
+}
+
 // Types a line into the answer field and presses Enter.
 export async function type_line(page, text) {
   await page.type('#answer', text);

@@ -20,7 +20,7 @@ import { createRequire } from 'node:module';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import {
-  complaint, count_prompts, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
+  complaint, count_prompts, go_in_history, launch, open_page, paste, press_with_control, prompt, screen_of, started_at,
   type_line, wait_for_end, wait_for_prompts, wait_for_waits, wait_in_page,
 } from './browsers.mjs';
 
@@ -133,8 +133,7 @@ async function same_second_run(browser, url, watch) {
       continue;
     }
     if (line === largest) {
-      // The page must go on while the program rolls: a timer keeps ticking,
-      // and the page says it is busy.
+      // The page must go on while the program rolls: a timer keeps ticking.
       await page.evaluate(() => {
         window.test_ticks = 0;
         window.test_timer = setInterval(() => { window.test_ticks += 1; }, 20);
@@ -143,8 +142,6 @@ async function same_second_run(browser, url, watch) {
     await type_line(page, line);
     native.type(line + '\n');
     if (line === largest) {
-      await page.waitForFunction(() => document.getElementById('status').classList.contains('busy'));
-      assert.equal(await page.$eval('#status', (s) => s.textContent), 'Rolling…');
       await wait_for_prompts(page, prompts);
       ticks = await page.evaluate(() => { clearInterval(window.test_timer); return window.test_ticks; });
     }
@@ -153,6 +150,9 @@ async function same_second_run(browser, url, watch) {
   await page.waitForFunction(() => document.getElementById('restart').hidden === false);
   return { page, page_screen: await screen_of(page), native_screen: native.screen, ticks };
 }
+
+// `text` as a regular expression that matches it alone.
+const escaped = (text) => text.replace(/[\\^$.*+?()[\]{}|]/g, '\\$&');
 
 // A server on 127.0.0.1 that serves the page, and the changed pages put in
 // `pages`, and counts what it is asked.
@@ -417,28 +417,76 @@ for (const browser_name of browser_names) {
     browser_test('Ctrl-C and Stop end a long run at once, and a new run keeps what was shown', { timeout: 300000 }, async () => {
       const page = await open_page(browser, origins['file://']());
       await wait_for_prompts(page, 1);
-      const interrupted = 'die_roll was interrupted (Ctrl-C), with exit status 130.';
+      const interrupted = 'die_roll was interrupted (Stop or Ctrl-C), with exit status 130.';
       await type_line(page, '12');
       await wait_for_prompts(page, 2);
       const before = await screen_of(page);
-      // A hundred of the largest answers would roll for a minute or more.
-      await paste(page, `${largest}\n`.repeat(100));
+      // What the console shows after `start`: the reports of the rolls
+      // done before the interrupt, each with its prompt, then `end`.
+      const reports_then = (start, end) => new RegExp(`^${escaped(start)}(\\nThe observed counts: (\\d+ ){6}\\n\\nChi-squared = [^\\n]+\\n\\n${escaped(prompt)})*${escaped(end)}$`);
+      // A hundred of the largest answers would roll for a minute or more;
+      // the page says it rolls once a roll has taken a second.
+      const pasted = `${largest}\n`.repeat(100);
+      await paste(page, pasted);
       await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
       await page.type('#answer', '3');
       await press_with_control(page, 'c');
       await page.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 5000 }, interrupted);
-      assert.equal(await screen_of(page), `${before}${`${largest}\n`.repeat(100)}3^C\n`);
+      const interrupted_screen = await screen_of(page);
+      assert.match(interrupted_screen, reports_then(`${before}${pasted}`, '3^C\n'));
       assert.equal(await page.$eval('#restart', (b) => b.hidden), false);
       assert.equal(await page.$eval('#stop', (b) => b.hidden), true);
       // A new run, stopped by the button while it rolls.
       await page.click('#restart');
-      await wait_for_prompts(page, 3);
-      await type_line(page, largest);
+      await wait_for_prompts(page, count_prompts(interrupted_screen) + 1);
+      await paste(page, pasted);
       await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
       await page.click('#stop');
       await page.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 5000 }, interrupted);
-      assert.equal(await screen_of(page), `${before}${`${largest}\n`.repeat(100)}3^C\n${prompt}${largest}\n^C\n`);
+      assert.match(await screen_of(page), reports_then(`${interrupted_screen}${prompt}${pasted}`, '^C\n'));
       assert.equal(await page.$$eval('#log .mark', (marks) => marks.length), 1);
+      await page.close();
+    });
+
+    browser_test('Back and Forward: a page brought back says its run ended, and a key starts the next', { timeout: 120000 }, async () => {
+      served.pages.set('/elsewhere.html', '<!DOCTYPE html><html lang="en"><title>elsewhere</title><p>Elsewhere.</p></html>');
+      const title = `die_roll ${page_text.match(/<title>die_roll ([^<]*)<\/title>/)[1]}`;
+      const page = await open_page(browser, served_url('/elsewhere.html'));
+      // Left at the prompt by a new address and brought back by Back, then
+      // left mid-roll by Back and brought back by Forward.
+      for (const [moment, away, again] of [['at the prompt', null, 'back'], ['mid-roll', 'back', 'forward']]) {
+        if (away === null) {
+          await page.goto(served_url('/die_roll.html'));
+        }
+        await wait_for_prompts(page, 1);
+        const before = count_prompts(await screen_of(page));
+        await type_line(page, '5');
+        await wait_for_prompts(page, before + 1);
+        if (moment === 'mid-roll') {
+          await paste(page, `${largest}\n`.repeat(20));
+          await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
+        }
+        const shown = await screen_of(page);
+        if (away === null) {
+          await page.goto(served_url('/elsewhere.html'));
+        } else {
+          await go_in_history(page, away, 'elsewhere');
+        }
+        await go_in_history(page, again, title);
+        // From the back-forward cache: what was shown is there still.
+        const brought_back = await screen_of(page);
+        assert.ok(brought_back.startsWith(shown), `${moment}: the page was loaded anew, not brought back`);
+        await wait_in_page(page, `${moment}: the focus on Start a new run`, 5000, () => document.activeElement.id === 'restart');
+        assert.equal(await page.$eval('#status', (s) => s.textContent),
+          'die_roll ended when the page was left, as a program ends when its terminal closes, with exit status 129.');
+        assert.equal(await page.$eval('#answer', (a) => a.disabled), true);
+        await page.keyboard.press('Enter');
+        const prompts = count_prompts(brought_back) + 1;
+        await wait_for_prompts(page, prompts);
+        await type_line(page, '3');
+        await wait_for_prompts(page, prompts + 1);
+        assert.match(await screen_of(page), /counts: (0 |1 |2 |3 ){6}\n\nChi-squared = [^\n]+\n\n[^\n]*$/);
+      }
       await page.close();
     });
 

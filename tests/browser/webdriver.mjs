@@ -179,6 +179,8 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
     const press = (key) => add_keys({ type: 'keyDown', value: code_of(key) }, { type: 'keyUp', value: code_of(key) });
     const page = {
       goto: (url) => call('POST', '/url', { url }),
+      goBack: () => call('POST', '/back', {}),
+      goForward: () => call('POST', '/forward', {}),
       evaluate: (source, ...args) => (typeof source === 'function'
         ? run(source.toString(), args)
         : call('POST', '/execute/sync', { script: `${source}\n;return null;`, args: [] })),

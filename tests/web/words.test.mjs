@@ -20,14 +20,15 @@ describe('the sentence on an experiment', () => {
 
 describe('what a browser lacks', () => {
   const cases = [
-    ['no WebAssembly', undefined, /no WebAssembly/],
-    ['WebAssembly without SIMD', { validate: () => false }, /no SIMD/],
-    ['a validator that throws', { validate: () => { throw new Error('no'); } }, /no SIMD/],
-    ["node's WebAssembly", WebAssembly, null],
+    ['no WebAssembly', undefined, DecompressionStream, /no WebAssembly/],
+    ['no DecompressionStream', WebAssembly, undefined, /no DecompressionStream/],
+    ['WebAssembly without SIMD', { validate: () => false }, DecompressionStream, /no SIMD/],
+    ['a validator that throws', { validate: () => { throw new Error('no'); } }, DecompressionStream, /no SIMD/],
+    ["node's WebAssembly", WebAssembly, DecompressionStream, null],
   ];
-  for (const [name, wasm, said] of cases) {
+  for (const [name, wasm, decompression, said] of cases) {
     test(name, () => {
-      const missing = statuses.what_is_missing(wasm);
+      const missing = statuses.what_is_missing(wasm, decompression);
       if (said === null) {
         assert.equal(missing, null);
       } else {

@@ -5,6 +5,9 @@
 
 // Sent by the page.
 export const to_worker = {
+  // The program's WebAssembly, compiled once by the page for every run (a
+  // WebAssembly.Module): the worker instantiates it and starts the program.
+  program: (module) => ({ kind: 'program', module }),
   // Bytes typed, UTF-8: a line with its line end, a paste's whole lines,
   // or the text before a Ctrl-D.
   input: (bytes) => ({ kind: 'input', bytes }),

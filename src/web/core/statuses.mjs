@@ -10,11 +10,15 @@ const simd_probe = new Uint8Array([
   0x0a, 0x08, 0x01, 0x06, 0x00, 0x41, 0x00, 0xfd, 0x0f, 0x0b,  // i32.const 0; i8x16.splat
 ]);
 
-// Why a browser whose WebAssembly object is `wasm` cannot run the program,
-// or null where it can.
-export function what_is_missing(wasm) {
+// Why a browser whose WebAssembly object is `wasm` and whose
+// DecompressionStream is `decompression` cannot run the program, or null
+// where it can. The page holds the program gzipped.
+export function what_is_missing(wasm, decompression) {
   if (typeof wasm !== 'object' || wasm === null || typeof wasm.validate !== 'function') {
     return 'This browser cannot run die_roll: it has no WebAssembly, or WebAssembly is switched off.';
+  }
+  if (typeof decompression !== 'function') {
+    return 'This browser cannot run die_roll: it cannot unpack the program, as it has no DecompressionStream; a newer version of the browser has it.';
   }
   let simd;
   try {
@@ -33,7 +37,10 @@ export function ended(status) {
 }
 
 // Ctrl-C, or Stop: as SIGINT ends a program in a terminal (128 + 2).
-export const interrupted = 'die_roll was interrupted (Ctrl-C), with exit status 130.';
+export const interrupted = 'die_roll was interrupted (Stop or Ctrl-C), with exit status 130.';
+
+// The page left: as SIGHUP ends a program whose terminal closes (128 + 1).
+export const left = 'die_roll ended when the page was left, as a program ends when its terminal closes, with exit status 129.';
 
 // A worker that the browser would not run: a shell's status for a program
 // that cannot be executed.

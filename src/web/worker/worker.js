@@ -31,6 +31,9 @@ if (!ENVIRONMENT_IS_NODE) {
   };
   onmessage = function (event) {
     page_protocol.dispatch(event.data, {
+      program: function (message) {
+        page_program.instantiate(message.module);
+      },
       input: function (message) {
         web_console.give(message.bytes);
       },
