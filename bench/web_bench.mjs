@@ -7,7 +7,7 @@
 // prompt shown, and the longest wait of a 50 ms page timer meanwhile.
 // Prints each round and the medians, in seconds.
 //
-//   node bench/web_bench.mjs build-web/die_roll.html build-baseline/die_roll ROUNDS BROWSER...
+//   node bench/web_bench.mjs [--paste=N] build-web/die_roll.html build-baseline/die_roll ROUNDS BROWSER...
 //
 // BROWSER is chromium, firefox or webkit (WebKitGTK), as in the browser test.
 //
@@ -21,10 +21,13 @@ import {
   launch, open_page, paste, prompt, type_line, wait_for_end, wait_for_waits,
 } from '../tests/browser/browsers.mjs';
 
-const [page_path, native_program, rounds_text, ...browser_names] = process.argv.slice(2);
+// --paste=N pastes N answers rather than 20,000.
+const options = process.argv.slice(2).filter((arg) => arg.startsWith('--'));
+const [page_path, native_program, rounds_text, ...browser_names] = process.argv.slice(2).filter((arg) => !arg.startsWith('--'));
 const rounds = Number(rounds_text);
-if (browser_names.length === 0 || !(rounds > 0)) {
-  console.error('usage: node bench/web_bench.mjs PAGE.html NATIVE-PROGRAM ROUNDS BROWSER...');
+const pasted_answers = Number(options.find((option) => option.startsWith('--paste='))?.slice('--paste='.length) ?? 20000);
+if (browser_names.length === 0 || !(rounds > 0) || !(pasted_answers > 0)) {
+  console.error('usage: node bench/web_bench.mjs [--paste=N] PAGE.html NATIVE-PROGRAM ROUNDS BROWSER...');
   process.exit(2);
 }
 const url = pathToFileURL(path.resolve(page_path)).href;
@@ -52,8 +55,9 @@ async function page_times(browser) {
       return (waiting - answered) / 1000;
     }, prompts - 2);
   }
-  // A paste of 20,000 short answers: the time from the paste to the last
-  // prompt shown, and the longest that a 50 ms page timer waited meanwhile.
+  // A paste of 20,000 short answers (or --paste's number): the time from
+  // the paste to the last prompt shown, and the longest that a 50 ms page
+  // timer waited meanwhile.
   await page.evaluate(() => {
     window.bench_timer = { last: performance.now(), longest: 0 };
     setInterval(() => {
@@ -62,8 +66,8 @@ async function page_times(browser) {
       window.bench_timer.last = now;
     }, 50);
   });
-  await paste(page, '1\n'.repeat(20000));
-  await wait_for_waits(page, 4, 120000);
+  await paste(page, '1\n'.repeat(pasted_answers));
+  await wait_for_waits(page, 4, 600000);
   await wait_for_end(page, `Chi-squared = 5\n\n${prompt}`, 120000);
   // The console may still be catching up: the last prompt is shown when
   // its text has stopped changing, for three frames.

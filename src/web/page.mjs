@@ -199,7 +199,10 @@ screen.addEventListener('pointerup', (event) => {
     focus_answer(true);
   }
 });
-answer.addEventListener('focus', keep_in_view);
+// A tap or click on the field, and a phone's keyboard opening, which
+// shrinks the view; not the focus that the page itself gives the field, so
+// that the page opens at its top.
+answer.addEventListener('pointerup', keep_in_view);
 window.visualViewport?.addEventListener('resize', keep_in_view);
 restart.addEventListener('click', start);
 

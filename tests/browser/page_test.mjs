@@ -272,6 +272,9 @@ for (const browser_name of browser_names) {
         assert.deepEqual(requests.filter((r) => r !== url && !/^(data|blob):/.test(r)), []);
         if (origin !== 'file://') {
           assert.ok(served.asked.every((asked) => asked === '/die_roll.html'), served.asked.join(' '));
+          // The page's weight, as the browser received it, uncompressed.
+          const weight = await page.evaluate(() => performance.getEntriesByType('navigation')[0].encodedBodySize);
+          assert.ok(weight > 100000 && weight <= 300000, `the page weighs ${weight} bytes`);
         }
         await page.close();
       });
@@ -487,6 +490,120 @@ for (const browser_name of browser_names) {
         await wait_for_prompts(page, prompts + 1);
         assert.match(await screen_of(page), /counts: (0 |1 |2 |3 ){6}\n\nChi-squared = [^\n]+\n\n[^\n]*$/);
       }
+      await page.close();
+    });
+
+    browser_test('a phone: a view of 360 by 420 (480 in WebKitGTK), number keys, targets of 24 px, the field and Stop in view, and a button for each key', { timeout: 180000 }, async () => {
+      // Chromium emulates a phone's touch screen too; Firefox and WebKitGTK
+      // its size alone, and WebKitGTK's MiniBrowser no narrower than 447 px.
+      const touch = browser_name === 'chromium';
+      const width = browser_name === 'webkit' ? 480 : 360;
+      const page = await open_page(browser, origins['file://'](),
+        (tab) => tab.setViewport({ width, height: 420, ...(touch ? { isMobile: true, hasTouch: true } : {}) }));
+      await wait_for_prompts(page, 1);
+      const field = await page.$eval('#answer', (a) => ({
+        size: parseFloat(getComputedStyle(a).fontSize), inputmode: a.inputMode,
+        autocapitalize: a.getAttribute('autocapitalize'), autocorrect: a.getAttribute('autocorrect'), spellcheck: a.spellcheck,
+      }));
+      assert.deepEqual(field, { size: Math.max(field.size, 16), inputmode: 'numeric', autocapitalize: 'off', autocorrect: 'off', spellcheck: false });
+      const small = await page.$$eval('button, input, summary', (targets) => targets
+        .map((t) => [t.id || t.textContent, t.getBoundingClientRect()])
+        .filter(([, r]) => r.width > 0 && (r.width < 24 || r.height < 24)).map(([name, r]) => `${name} ${r.width}x${r.height}`));
+      assert.deepEqual(small, []);
+      // In view of the 420 px that an on-screen keyboard leaves.
+      const in_view = (...ids) => page.evaluate((wanted) => wanted.filter((id) => {
+        const r = document.getElementById(id).getBoundingClientRect();
+        return r.top < 0 || r.bottom > innerHeight;
+      }), ids);
+      if (touch) {
+        // A tap on the console, to select or scroll, leaves the keyboard
+        // closed; a tap on the field opens it.
+        await page.evaluate(() => document.activeElement.blur());
+        await page.touchscreen.tap(180, await page.$eval('#terminal', (t) => t.getBoundingClientRect().top + 10));
+        assert.notEqual(await page.evaluate(() => document.activeElement.id), 'answer');
+        const r = await page.$eval('#answer', (a) => a.getBoundingClientRect().toJSON());
+        await page.touchscreen.tap(r.x + 5, r.y + r.height / 2);
+      } else {
+        await page.focus('#answer');
+      }
+      await wait_in_page(page, 'the field and Stop in view', 5000, () => document.activeElement.id === 'answer' &&
+        ['answer', 'stop'].every((id) => { const r = document.getElementById(id).getBoundingClientRect(); return r.top >= 0 && r.bottom <= innerHeight; }));
+      // Enter, as a button: the focus stays in the field, for the next answer.
+      await page.type('#answer', '5');
+      await page.click('#enter');
+      await wait_for_prompts(page, 2);
+      assert.match(await screen_of(page), /5\n\nThe observed counts: /);
+      assert.equal(await page.evaluate(() => document.activeElement.id), 'answer');
+      // Stop, in view while the program rolls.
+      await paste(page, `${largest}\n`.repeat(20));
+      await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
+      assert.deepEqual(await in_view('answer', 'stop'), []);
+      await page.click('#stop');
+      await wait_in_page(page, 'the interrupt', 5000, () => document.getElementById('restart').hidden === false);
+      assert.match(await page.$eval('#status', (s) => s.textContent), /interrupted \(Stop or Ctrl-C\)/);
+      // A new run, ended by End input on an empty line.
+      const prompts = count_prompts(await screen_of(page));
+      await page.click('#restart');
+      await wait_for_prompts(page, prompts + 1);
+      await page.click('#end-input');
+      await wait_in_page(page, 'the end', 10000, () => document.getElementById('restart').hidden === false);
+      assert.equal(await page.$eval('#status', (s) => s.textContent), 'die_roll has ended, with exit status 0.');
+      await page.close();
+    });
+
+    browser_test('a screen reader: each report once with the next prompt, a paste of 20,000 in a sentence, and the console not live', { timeout: 180000 }, async () => {
+      const page = await open_page(browser, origins['file://']());
+      await wait_for_prompts(page, 1);
+      // The live regions, from Chromium's accessibility tree, and from the
+      // page's own markup elsewhere.
+      let live;
+      if (browser_name === 'chromium') {
+        const cdp = await page.createCDPSession();
+        const { nodes } = await cdp.send('Accessibility.getFullAXTree');
+        const roots = nodes.filter((node) => node.properties?.some((p) => p.name === 'live' && p.value.value !== 'off') && node.backendDOMNodeId);
+        live = [];
+        for (const node of roots) {
+          const { node: element } = await cdp.send('DOM.describeNode', { backendNodeId: node.backendDOMNodeId });
+          const at = element.attributes?.indexOf('id') ?? -1;
+          live.push(at >= 0 ? element.attributes[at + 1] : element.nodeName);
+        }
+        live = [...new Set(live)].sort();
+      } else {
+        live = await page.$$eval('[aria-live]:not([aria-live="off"]), [role="log"], [role="status"], [role="alert"]',
+          (regions) => [...new Set(regions.map((r) => r.id))].sort());
+      }
+      assert.deepEqual(live, ['spoken', 'status']);
+      // What the live regions are given, change by change.
+      await page.evaluate(() => {
+        window.test_said = [];
+        const observer = new MutationObserver((changes) => {
+          for (const region of new Set(changes.map((c) => c.target.closest?.('[aria-live]') ?? c.target.parentElement.closest('[aria-live]')))) {
+            if (region.textContent.length > 0) {
+              window.test_said.push(region.textContent);
+            }
+          }
+        });
+        for (const region of document.querySelectorAll('#spoken, #status')) {
+          observer.observe(region, { childList: true, characterData: true, subtree: true });
+        }
+      });
+      await type_line(page, '600');
+      await wait_for_prompts(page, 2);
+      await wait_in_page(page, 'a report said', 5000, () => window.test_said.length > 0);
+      const counts = (await screen_of(page)).match(/counts: ((?:\d+ ){6})\n\nChi-squared = ([^\n]+)\n/);
+      assert.deepEqual(await page.evaluate(() => window.test_said),
+        [`The observed counts: ${counts[1].trim()}. Chi-squared = ${counts[2]}. ${prompt.trim()}`]);
+      await page.evaluate(() => { window.test_said = []; });
+      await paste(page, '1\n'.repeat(20000));
+      await wait_for_waits(page, 3, 120000);
+      await wait_in_page(page, 'the paste said', 5000, () => window.test_said.some((said) => /^20,000 reports/.test(said)));
+      const said = await page.evaluate(() => window.test_said);
+      const characters = said.reduce((sum, text) => sum + text.length, 0);
+      assert.ok(characters <= 1100, `a paste of 20,000 answers is said in ${characters} characters: ${JSON.stringify(said)}`);
+      // The console keeps the reports, as far as its scrollback goes, for
+      // reading back.
+      await wait_for_end(page, `Chi-squared = 5\n\n${prompt}`, 120000);
+      assert.ok(count_prompts(await screen_of(page)) > 2000);
       await page.close();
     });
 

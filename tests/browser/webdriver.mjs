@@ -247,6 +247,19 @@ export async function launch_webkit({ environment = {}, timeout = 60000 } = {}) 
         up: (key) => add_keys({ type: 'keyUp', value: code_of(key) }),
       },
       bringToFront: () => in_window(handle, async () => {}),
+      // The window sized so that the page's view is `width` by `height`:
+      // the window's own edges and bars are measured, not guessed.
+      async setViewport({ width, height }) {
+        for (let attempt = 0; attempt < 3; attempt++) {
+          const [inner_width, inner_height] = await run('() => [innerWidth, innerHeight]', []);
+          if (inner_width === width && inner_height === height) {
+            return;
+          }
+          const rect = await call('GET', '/window/rect');
+          await call('POST', '/window/rect', { width: rect.width + width - inner_width, height: rect.height + height - inner_height });
+        }
+        throw new Error(`the page's view could not be made ${width} by ${height}`);
+      },
       close: () => call('DELETE', '/window'),
       on() {
         throw new Error('WebDriver classic hears no events from the page');
