@@ -7,7 +7,7 @@
 // prompt shown, and the longest wait of a 50 ms page timer meanwhile.
 // Prints each round and the medians, in seconds.
 //
-//   node bench/web_bench.mjs [--paste=N] build-web/die_roll.html build-baseline/die_roll ROUNDS BROWSER...
+//   node bench/web_bench.mjs [--paste=N] [--phone] build-web/die_roll.html build-baseline/die_roll ROUNDS BROWSER...
 //
 // BROWSER is chromium, firefox or webkit (WebKitGTK), as in the browser test.
 //
@@ -21,13 +21,15 @@ import {
   launch, open_page, paste, prompt, type_line, wait_for_end, wait_for_waits,
 } from '../tests/browser/browsers.mjs';
 
-// --paste=N pastes N answers rather than 20,000.
+// --paste=N pastes N answers rather than 20,000; --phone opens the page in
+// Chromium as a phone (360 by 640, touch) with its processor slowed 4
+// times, as Lighthouse's mobile runs do.
 const options = process.argv.slice(2).filter((arg) => arg.startsWith('--'));
 const [page_path, native_program, rounds_text, ...browser_names] = process.argv.slice(2).filter((arg) => !arg.startsWith('--'));
 const rounds = Number(rounds_text);
 const pasted_answers = Number(options.find((option) => option.startsWith('--paste='))?.slice('--paste='.length) ?? 20000);
 if (browser_names.length === 0 || !(rounds > 0) || !(pasted_answers > 0)) {
-  console.error('usage: node bench/web_bench.mjs [--paste=N] PAGE.html NATIVE-PROGRAM ROUNDS BROWSER...');
+  console.error('usage: node bench/web_bench.mjs [--paste=N] [--phone] PAGE.html NATIVE-PROGRAM ROUNDS BROWSER...');
   process.exit(2);
 }
 const url = pathToFileURL(path.resolve(page_path)).href;
@@ -42,8 +44,15 @@ function native_largest() {
   return Number(process.hrtime.bigint() - start) / 1e9;
 }
 
+const phone = options.includes('--phone');
+
 async function page_times(browser) {
-  const page = await open_page(browser, url);
+  const page = await open_page(browser, url, async (tab) => {
+    if (phone) {
+      await tab.setViewport({ width: 360, height: 640, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+      await tab.emulateCPUThrottling(4);
+    }
+  });
   await wait_for_waits(page, 1);
   const times = { first_prompt: await page.evaluate(() => performance.getEntriesByName('die_roll-waiting')[0].startTime / 1000) };
   for (const [name, prompts] of [['first_answer', 2], ['later_answer', 3]]) {

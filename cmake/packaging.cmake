@@ -7,7 +7,7 @@ set(die_roll_package die-roll)
 
 # What the README refers to: its pictures, the pages of reference, the speed
 # of each release and the record of the dieharder run.
-set(die_roll_docs docs/statistic.svg docs/page.png docs/page.md docs/bad-input.md
+set(die_roll_docs docs/statistic.svg docs/page.png docs/page-phone.png docs/page.md docs/bad-input.md
   docs/random-source.md docs/builds.md docs/layout.md docs/speed.md docs/dieharder.md)
 if(WIN32 OR EMSCRIPTEN)
   # One folder to unpack: the program beside its README and licence. On the

@@ -24,7 +24,7 @@ dpkg -i "$deb"
 transcript=$(printf '1 0\n' | /usr/bin/die_roll)
 grep -q '^The observed counts: ' <<<"$transcript"
 man -w die_roll
-(cd /usr/share/doc/die-roll/docs && ls statistic.svg page.png page.md.gz bad-input.md.gz \
+(cd /usr/share/doc/die-roll/docs && ls statistic.svg page.png page-phone.png page.md.gz bad-input.md.gz \
   random-source.md.gz builds.md.gz layout.md.gz speed.md.gz dieharder.md.gz)
 dpkg -r die-roll
 echo "deb_check: $deb is sound, installs, runs and is removed"

@@ -20,7 +20,7 @@ zip=$(ls "$PWD/build-$preset"/die_roll-*-"$suffix".zip)
 unpacked=$(mktemp -d)
 (cd "$unpacked" && cmake -E tar xf "$zip")
 unpacked=$(ls -d "$unpacked"/die_roll-*-"$suffix")
-(cd "$unpacked" && ls "$program" README.md LICENSE.txt docs/statistic.svg docs/page.png \
+(cd "$unpacked" && ls "$program" README.md LICENSE.txt docs/statistic.svg docs/page.png docs/page-phone.png \
   docs/page.md docs/bad-input.md docs/random-source.md docs/builds.md docs/layout.md \
   docs/speed.md docs/dieharder.md) >&2
 echo "$unpacked"

@@ -200,9 +200,9 @@ screen.addEventListener('pointerup', (event) => {
   }
 });
 // A tap or click on the field, and a phone's keyboard opening, which
-// shrinks the view; not the focus that the page itself gives the field, so
-// that the page opens at its top.
-answer.addEventListener('pointerup', keep_in_view);
+// shrinks the view, bring them into view; the focus that the page gives
+// the field itself leaves the view where the browser put it.
+answer.addEventListener('click', keep_in_view);
 window.visualViewport?.addEventListener('resize', keep_in_view);
 restart.addEventListener('click', start);
 

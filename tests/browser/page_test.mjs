@@ -515,6 +515,8 @@ for (const browser_name of browser_names) {
         const r = document.getElementById(id).getBoundingClientRect();
         return r.top < 0 || r.bottom > innerHeight;
       }), ids);
+      // As after reading the words at the top: the field in view, Stop not.
+      await page.evaluate(() => window.scrollTo(0, 0));
       if (touch) {
         // A tap on the console, to select or scroll, leaves the keyboard
         // closed; a tap on the field opens it.
@@ -524,7 +526,7 @@ for (const browser_name of browser_names) {
         const r = await page.$eval('#answer', (a) => a.getBoundingClientRect().toJSON());
         await page.touchscreen.tap(r.x + 5, r.y + r.height / 2);
       } else {
-        await page.focus('#answer');
+        await page.click('#answer');
       }
       await wait_in_page(page, 'the field and Stop in view', 5000, () => document.activeElement.id === 'answer' &&
         ['answer', 'stop'].every((id) => { const r = document.getElementById(id).getBoundingClientRect(); return r.top >= 0 && r.bottom <= innerHeight; }));
