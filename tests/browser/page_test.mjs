@@ -3,8 +3,10 @@
 // program shows in a terminal when both start in the same second and are
 // given the same answers; it must stay responsive while it rolls, say when
 // the program has ended, start a new run that keeps the old one's text, and
-// ask for nothing from outside. Then bad input, input typed early, Ctrl-C
-// and Stop, browsers that cannot run it, and axe-core's checks.
+// ask for nothing from outside, and weigh at most 300,000 bytes. Then bad
+// input, input typed early, Ctrl-C and Stop, browsers that cannot run it,
+// Back and Forward, a phone's view, what a screen reader is given to say,
+// and axe-core's checks.
 //
 //   node tests/browser/page_test.mjs PAGE.html NATIVE-PROGRAM BROWSER...
 //
