@@ -123,8 +123,11 @@ function start() {
   }
   set_status(statuses.starting, true);
   const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
-  const read_reports = make_report_reader(show_experiments);
   const announcer = make_announcer();
+  const read_reports = make_report_reader((experiment) => {
+    show_experiments(experiment);
+    announcer.report(experiment);
+  });
   const handlers = {
     started(message) {
       program.started();

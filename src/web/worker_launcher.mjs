@@ -16,11 +16,10 @@ const first_patience_ms = 3000;
 // core/protocol.mjs), and `on_error(event)` a failure to run it. What a
 // replaced worker says is not heard.
 export function launch_worker(url, program, handle, on_error) {
-  let worker = null;
+  let worker = null;  // the worker heard, null once terminated
   let start_timer = null;
   // Until the worker has said it started, what is sent to it is kept.
   let waiting = true;
-  let stopped = false;
   let sent_before_start = [];
 
   function start(patience) {
@@ -40,7 +39,7 @@ export function launch_worker(url, program, handle, on_error) {
       made.postMessage(message);
     }
     program.then((module) => {
-      if (made !== worker || stopped) {
+      if (made !== worker) {
         return;
       }
       made.postMessage(to_worker.program(module));
@@ -73,8 +72,8 @@ export function launch_worker(url, program, handle, on_error) {
     },
     terminate() {
       stop_waiting();
-      stopped = true;
       worker.terminate();
+      worker = null;
     },
   };
 }

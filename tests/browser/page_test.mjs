@@ -512,8 +512,9 @@ for (const browser_name of browser_names) {
         .map((t) => [t.id || t.textContent, t.getBoundingClientRect()])
         .filter(([, r]) => r.width > 0 && (r.width < 24 || r.height < 24)).map(([name, r]) => `${name} ${r.width}x${r.height}`));
       assert.deepEqual(small, []);
-      // In view of the 420 px that an on-screen keyboard leaves.
-      const in_view = (...ids) => page.evaluate((wanted) => wanted.filter((id) => {
+      // Those of `ids` not wholly in the 420 px that an on-screen keyboard
+      // leaves.
+      const out_of_view = (...ids) => page.evaluate((wanted) => wanted.filter((id) => {
         const r = document.getElementById(id).getBoundingClientRect();
         return r.top < 0 || r.bottom > innerHeight;
       }), ids);
@@ -541,7 +542,7 @@ for (const browser_name of browser_names) {
       // Stop, in view while the program rolls.
       await paste(page, `${largest}\n`.repeat(20));
       await page.waitForFunction(() => document.getElementById('status').textContent === 'Rolling…');
-      assert.deepEqual(await in_view('answer', 'stop'), []);
+      assert.deepEqual(await out_of_view('answer', 'stop'), []);
       await page.click('#stop');
       await wait_in_page(page, 'the interrupt', 5000, () => document.getElementById('restart').hidden === false);
       assert.match(await page.$eval('#status', (s) => s.textContent), /interrupted \(Stop or Ctrl-C\)/);

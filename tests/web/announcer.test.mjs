@@ -2,6 +2,7 @@
 import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { make_announcer, most_characters } from '../../src/web/core/announcer.mjs';
+import { make_report_reader } from '../../src/web/core/reports.mjs';
 
 const prompt = 'How many times do you want to roll the die (enter 0 to quit): ';
 const complaint = 'The answer must be a whole number of rolls, at most 2147483647.\n';
@@ -23,10 +24,26 @@ const cases = [
   `2,000 reports; the last: ${said([0, 0, 0, 0, 0, 2], '10')} 2 answers refused: ${complaint.trim()} ${prompt.trim()}`],
 ];
 
+// The announcer as the page wires it: standard output goes through the
+// page's report reader too.
+function make_listener() {
+  const announcer = make_announcer();
+  const read = make_report_reader(announcer.report);
+  return {
+    output(text, fd) {
+      announcer.output(text, fd);
+      if (fd === 1) {
+        read(text);
+      }
+    },
+    waiting: () => announcer.waiting(),
+  };
+}
+
 describe('what is said when the program waits', () => {
   for (const [name, writes, expected] of cases) {
     test(name, () => {
-      const announcer = make_announcer();
+      const announcer = make_listener();
       // The first prompt says nothing: the answer field is named by it.
       announcer.output(prompt, 1);
       assert.equal(announcer.waiting(), null);
@@ -38,14 +55,14 @@ describe('what is said when the program waits', () => {
   }
 
   test('each report once', () => {
-    const announcer = make_announcer();
+    const announcer = make_listener();
     announcer.output(prompt + report([1, 0, 0, 0, 0, 0], '5'), 1);
     assert.notEqual(announcer.waiting(), null);
     assert.equal(announcer.waiting(), null);
   });
 
   test('at most the bound, whatever was written', () => {
-    const announcer = make_announcer();
+    const announcer = make_listener();
     announcer.output(`${'9'.repeat(5000)}\n`, 2);
     announcer.output('x'.repeat(5000), 1);
     assert.equal(announcer.waiting().length, most_characters);

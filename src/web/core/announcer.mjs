@@ -2,8 +2,9 @@
 // a flood: when the program waits for an answer, the report or reports
 // written since it last waited (a burst, as a paste brings, in a bounded
 // summary: how many, and the last), the complaints, and the next prompt,
-// once. The console keeps the whole text for reading back.
-import { make_report_reader } from './reports.mjs';
+// once. The console keeps the whole text for reading back. The reports
+// come from the page's one report reader (reports.mjs), the rest from the
+// program's output.
 
 // The most characters one announcement holds.
 export const most_characters = 1000;
@@ -20,12 +21,13 @@ export function make_announcer() {
   // program waits. A complaint follows an answer, and so ends the prompt
   // before it, as the line typed would on a terminal.
   let line = '';
-  const read = make_report_reader((experiment) => {
-    reports += 1;
-    last = experiment;
-  });
 
   return {
+    // An experiment read out of a report.
+    report(experiment) {
+      reports += 1;
+      last = experiment;
+    },
     // What the program wrote to descriptor `fd` (1 or 2).
     output(text, fd) {
       if (fd === 2) {
@@ -38,7 +40,6 @@ export function make_announcer() {
         }
         return;
       }
-      read(text);
       const end = text.lastIndexOf('\n');
       line = end < 0 ? line + text : text.slice(end + 1);
     },

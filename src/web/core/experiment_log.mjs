@@ -7,6 +7,8 @@ export const most_experiments = 2000;
 export function make_experiment_log(most = most_experiments) {
   let kept = [];  // { serial, experiment }, the oldest first
   let serials = 0;
+  // The serial of the oldest experiment kept (of the next, where none is).
+  const oldest = () => (kept.length > 0 ? kept[0].serial : serials);
 
   return {
     add(experiments) {
@@ -18,12 +20,11 @@ export function make_experiment_log(most = most_experiments) {
         kept = kept.slice(-most);
       }
     },
-    // The serial of the oldest experiment kept (of the next, where none is).
-    oldest: () => (kept.length > 0 ? kept[0].serial : serials),
+    oldest,
     // Up to `count` experiments kept after serial `last_drawn`, the oldest
     // first, as { serial, experiment }; whether more follow them.
     after(last_drawn, count) {
-      const from = Math.max(last_drawn + 1 - (kept.length > 0 ? kept[0].serial : serials), 0);
+      const from = Math.max(last_drawn + 1 - oldest(), 0);
       const next = kept.slice(from, from + count);
       return { next, more: from + next.length < kept.length };
     },
