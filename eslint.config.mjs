@@ -4,9 +4,9 @@ import js from '@eslint/js';
 import globals from 'globals';
 
 // What emscripten's output defines around the worker's glue, and what the
-// glue's files define for each other (console.js's library object and the
-// protocol bundled as page_protocol, see cmake/web.cmake; pre.js's and
-// warm_up.js's objects for worker.js).
+// glue's files define for each other (console.js's library object, the
+// core bundled as worker_core, see cmake/web.cmake, and worker.js's
+// program_io for console.js; pre.js's object for worker.js).
 const emscripten = {
   Asyncify: 'readonly',
   ENVIRONMENT_IS_NODE: 'readonly',
@@ -16,10 +16,11 @@ const emscripten = {
   LibraryManager: 'readonly',
   Module: 'readonly',
   mergeInto: 'readonly',
-  page_protocol: 'readonly',
+  program_io: 'readonly',
   tryParseAsDataURI: 'readonly',
   wasmBinaryFile: 'readonly',
   web_console: 'readonly',
+  worker_core: 'readonly',
 };
 
 export default [
@@ -46,12 +47,12 @@ export default [
   },
   {
     files: ['src/web/worker/worker.js'],
-    languageOptions: { globals: { page_program: 'readonly', warm_up: 'readonly' } },
+    languageOptions: { globals: { page_program: 'readonly', program_io: 'off' } },
   },
   {
-    // What these define for worker.js.
-    files: ['src/web/worker/pre.js', 'src/web/worker/warm_up.js'],
-    rules: { 'no-unused-vars': ['error', { caughtErrors: 'none', varsIgnorePattern: '^(page_program|warm_up)$' }] },
+    // What these define for each other.
+    files: ['src/web/worker/pre.js', 'src/web/worker/worker.js'],
+    rules: { 'no-unused-vars': ['error', { caughtErrors: 'none', varsIgnorePattern: '^(page_program|program_io)$' }] },
   },
   {
     // Node scripts, some of whose functions run in a page.

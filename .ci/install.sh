@@ -2,7 +2,8 @@
 # sets what the checks need to know of it: `not_run`, what this run cannot
 # run and why, for its closing line; `x86_not_run`, why the 32-bit Windows
 # programs cannot run, if they cannot; `browsers`, the engines installed for
-# the browser test; and `npm_ok`, whether the npm packages are there.
+# the browser test; `screen_reader_browsers`, those of them that the screen
+# reader's test runs in; and `npm_ok`, whether the npm packages are there.
 export DEBIAN_FRONTEND=noninteractive
 not_run=""
 
@@ -66,12 +67,23 @@ for browser in chromium:chromium firefox:firefox-esr webkit:"webkit2gtk-driver x
     browsers_not_run+="${browsers_not_run:+, }the page in $name (it could not be installed)"
   fi
 done
+# The screen reader, Orca, and what it needs to speak on a display of its
+# own, for the screen reader's test in Chromium and Firefox.
+screen_reader_browsers=()
+if apt-get install "${apt_options[@]}" orca speech-dispatcher-espeak-ng at-spi2-core dbus xdotool xclip openbox xvfb xauth; then
+  for browser in "${browsers[@]}"; do
+    [ "$browser" = webkit ] || screen_reader_browsers+=("$browser")
+  done
+else
+  browsers_not_run+="${browsers_not_run:+, }the screen reader's test (Orca could not be installed)"
+fi
 # The npm packages: ESLint, and what drives the browsers.
 npm_ok=true
 if ! npm ci --no-audit --no-fund; then
   npm_ok=false
   browsers_not_run+="${browsers_not_run:+, }ESLint${browsers[*]:+ and the page in ${browsers[*]}} (npm ci failed)"
   browsers=()
+  screen_reader_browsers=()
 fi
 if [ -n "$browsers_not_run" ]; then
   echo "not run: $browsers_not_run"

@@ -12,13 +12,15 @@ target_link_options(die_roll_core INTERFACE -msimd128 -fexceptions)
 # esbuild bundles the page's modules, and the one module that the worker
 # shares with the page, each into one script: run from the source folder,
 # which its comments name the modules by. The browsers that run the page
-# are those with WebAssembly SIMD, which the program needs.
+# are those with WebAssembly SIMD, which the program needs; its script is
+# lowered to ES2017 all the same, so that an older browser (every one with
+# WebAssembly has ES2017) parses it and hears why it cannot run die_roll.
 find_program(die_roll_esbuild esbuild)
 if(NOT die_roll_esbuild)
   message(FATAL_ERROR "The web build needs esbuild to bundle the page's script: apt-get install esbuild")
 endif()
 set(die_roll_esbuild_options --bundle --format=iife --charset=utf8 --log-level=warning
-    --target=chrome91,firefox89,safari16.4)
+    --target=es2017)
 function(die_roll_bundle output entry)
   file(GLOB_RECURSE modules CONFIGURE_DEPENDS ${die_roll_web}/*.mjs)
   add_custom_command(
@@ -30,19 +32,22 @@ function(die_roll_bundle output entry)
     VERBATIM)
 endfunction()
 
-# The worker's side of the page's protocol, as the global page_protocol.
-set(die_roll_protocol_js ${PROJECT_BINARY_DIR}/page_protocol.js)
-die_roll_bundle(${die_roll_protocol_js} src/web/core/protocol.mjs --global-name=page_protocol)
-add_custom_target(die_roll_protocol DEPENDS ${die_roll_protocol_js})
-add_dependencies(die_roll die_roll_protocol)
+# What the worker's glue uses of the page's core (the protocol and the
+# program's streams), as the one global worker_core, minified as the page's
+# script is.
+set(die_roll_worker_core_js ${PROJECT_BINARY_DIR}/worker_core.js)
+die_roll_bundle(${die_roll_worker_core_js} src/web/worker/worker_core.mjs --global-name=worker_core
+  --minify --legal-comments=none)
+add_custom_target(die_roll_worker_core DEPENDS ${die_roll_worker_core_js})
+add_dependencies(die_roll die_roll_worker_core)
 
 # src/web/worker/console.js takes the place of emscripten's standard
 # streams. In the page, reading standard input waits for the page
-# (Asyncify, through fd_read alone); pre.js, warm_up.js and worker.js let
-# the page start the program and learn its exit status.
+# (Asyncify, through fd_read alone); pre.js and worker.js let the page
+# start the program and learn its exit status.
 set(die_roll_worker ${die_roll_web}/worker)
-set(die_roll_web_glue ${die_roll_worker}/console.js ${die_roll_protocol_js} ${die_roll_worker}/pre.js
-    ${die_roll_worker}/warm_up.js ${die_roll_worker}/worker.js)
+set(die_roll_web_glue ${die_roll_worker}/console.js ${die_roll_worker_core_js} ${die_roll_worker}/pre.js
+    ${die_roll_worker}/worker.js)
 target_sources(die_roll PRIVATE ${die_roll_worker}/warm_up.cpp)
 target_link_options(die_roll PRIVATE
   # The program's standard streams are console.js's own, and it opens no
@@ -57,11 +62,10 @@ target_link_options(die_roll PRIVATE
   -sEXPORTED_FUNCTIONS=_main,_die_roll_warm_up
   -sINCOMING_MODULE_JS_API=onRuntimeInitialized,noInitialRun,instantiateWasm
   # Each as one option, which CMake would otherwise take apart and rid of
-  # its repeated --pre-js and --post-js.
+  # its repeated --pre-js.
   "SHELL:--js-library ${die_roll_worker}/console.js"
-  "SHELL:--pre-js ${die_roll_protocol_js}"
+  "SHELL:--pre-js ${die_roll_worker_core_js}"
   "SHELL:--pre-js ${die_roll_worker}/pre.js"
-  "SHELL:--post-js ${die_roll_worker}/warm_up.js"
   "SHELL:--post-js ${die_roll_worker}/worker.js")
 set_property(TARGET die_roll APPEND PROPERTY LINK_DEPENDS ${die_roll_web_glue})
 

@@ -111,6 +111,17 @@ export async function wait_in_page(page, awaited, timeout, holds, ...args) {
   }
 }
 
+// `text` as a regular expression that matches it alone.
+export const escaped = (text) => text.replace(/[\\^$.*+?()[\]{}|]/g, '\\$&');
+
+// Waits until the page's status is `wanted`, a text (one of the page's
+// own, from core/statuses.mjs) or a RegExp.
+export function wait_for_status(page, wanted, timeout = 60000) {
+  const pattern = typeof wanted === 'string' ? `^${escaped(wanted)}$` : wanted.source;
+  return wait_in_page(page, `the status ${wanted}`, timeout,
+    (source) => new RegExp(source).test(document.getElementById('status').textContent), pattern);
+}
+
 // Waits until the page's console shows `prompts` prompts.
 export function wait_for_prompts(page, prompts, timeout = 60000) {
   return wait_in_page(page, `${prompts} prompts`, timeout,

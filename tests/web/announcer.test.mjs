@@ -7,7 +7,12 @@ import { make_report_reader } from '../../src/web/core/reports.mjs';
 const prompt = 'How many times do you want to roll the die (enter 0 to quit): ';
 const complaint = 'The answer must be a whole number of rolls, at most 2147483647.\n';
 const report = (counts, statistic) => `\nThe observed counts: ${counts.join(' ')} \n\nChi-squared = ${statistic}\n\n${prompt}`;
-const said = (counts, statistic) => `The observed counts: ${counts.join(' ')}. Chi-squared = ${statistic}.`;
+// Each report named by its number of rolls, as an answer typed may not be
+// what the program read.
+const said = (counts, statistic) => {
+  const rolls = counts.reduce((a, b) => a + b);
+  return `${rolls.toLocaleString('en')} roll${rolls === 1 ? '' : 's'}: the observed counts: ${counts.join(' ')}. Chi-squared = ${statistic}.`;
+};
 
 // [name, what the program writes after the first prompt before it waits
 // again, as [text, descriptor], what is said then]
@@ -21,7 +26,7 @@ const cases = [
   ['a burst: how many reports, the last, and the complaints', [
     ...Array.from({ length: 1999 }, () => [report([1, 0, 0, 0, 0, 0], '5'), 1]), [report([0, 0, 0, 0, 0, 2], '10'), 1],
     [complaint, 2], [prompt, 1], [complaint, 2], [prompt, 1]],
-  `2,000 reports; the last: ${said([0, 0, 0, 0, 0, 2], '10')} 2 answers refused: ${complaint.trim()} ${prompt.trim()}`],
+  `2,000 reports; the last, ${said([0, 0, 0, 0, 0, 2], '10')} 2 answers refused: ${complaint.trim()} ${prompt.trim()}`],
 ];
 
 // The announcer as the page wires it: standard output goes through the
@@ -37,6 +42,7 @@ function make_listener() {
       }
     },
     waiting: () => announcer.waiting(),
+    ended: () => announcer.ended(),
   };
 }
 
@@ -53,6 +59,15 @@ describe('what is said when the program waits', () => {
       assert.equal(announcer.waiting(), expected);
     });
   }
+
+  // A report finished just before the end ("600 0", a paste ending in 0,
+  // an answer and End input) is said before the end, without a prompt.
+  test('the last report before the end, once', () => {
+    const announcer = make_listener();
+    announcer.output(prompt + report([97, 95, 104, 102, 101, 101], '0.56'), 1);
+    assert.equal(announcer.ended(), said([97, 95, 104, 102, 101, 101], '0.56'));
+    assert.equal(announcer.ended(), null);
+  });
 
   test('each report once', () => {
     const announcer = make_listener();

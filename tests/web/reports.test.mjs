@@ -72,6 +72,16 @@ describe('the experiments kept', () => {
     const { next, more } = log.after(-1, 10);
     assert.deepEqual(next.map((e) => e.serial), [2, 3, 4, 5, 6]);
     assert.equal(more, false);
+    // As the pictures read them.
+    assert.deepEqual(log.kept().map((e) => e.rolls), [2, 0, 1, 2, 3]);
+    assert.equal(log.latest().rolls, 3);
+    // Many more than the log holds, one at a time, as reports come.
+    for (const experiment of experiments(13)) {
+      log.add([experiment]);
+    }
+    assert.equal(log.oldest(), 15);
+    assert.deepEqual(log.after(-1, 10).next.map((e) => e.serial), [15, 16, 17, 18, 19]);
+    assert.deepEqual(log.kept().map((e) => e.rolls), [8, 9, 10, 11, 12]);
   });
 
   test('are given in steps, from after the last drawn', () => {

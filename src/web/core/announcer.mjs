@@ -1,10 +1,12 @@
 // What a screen reader is asked to say, so that it hears a terminal and not
 // a flood: when the program waits for an answer, the report or reports
 // written since it last waited (a burst, as a paste brings, in a bounded
-// summary: how many, and the last), the complaints, and the next prompt,
-// once. The console keeps the whole text for reading back. The reports
-// come from the page's one report reader (reports.mjs), the rest from the
-// program's output.
+// summary: how many, and the last), each named by its number of rolls, as
+// the answer typed may not be what the program read; the complaints; and
+// the next prompt, once. When the program ends, what it reported since it
+// last waited, before the end is said. The console keeps the whole text
+// for reading back. The reports come from the page's one report reader
+// (reports.mjs), the rest from the program's output.
 
 // The most characters one announcement holds.
 export const most_characters = 1000;
@@ -48,21 +50,31 @@ export function make_announcer() {
     waiting() {
       const prompt = line.trim();
       line = '';
-      if (reports === 0 && complaints === 0) {
-        return null;
-      }
-      const parts = [];
-      if (reports > 0) {
-        const report = `The observed counts: ${last.counts.join(' ')}. Chi-squared = ${last.text}.`;
-        parts.push(reports === 1 ? report : `${counted(reports, 'report', 'reports')}; the last: ${report}`);
-      }
-      if (complaints > 0) {
-        parts.push(complaints === 1 ? last_complaint : `${counted(complaints, 'answer', 'answers')} refused: ${last_complaint}`);
-      }
-      parts.push(prompt);
-      reports = 0;
-      complaints = 0;
-      return parts.join(' ').slice(0, most_characters);
+      const news = since_last();
+      return news === null ? null : `${news} ${prompt}`.slice(0, most_characters);
+    },
+    // The announcement due now that the program has ended, or null.
+    ended() {
+      line = '';
+      return since_last()?.slice(0, most_characters) ?? null;
     },
   };
+
+  // The reports and complaints since the program last waited, or null.
+  function since_last() {
+    if (reports === 0 && complaints === 0) {
+      return null;
+    }
+    const parts = [];
+    if (reports > 0) {
+      const report = `${counted(last.rolls, 'roll', 'rolls')}: the observed counts: ${last.counts.join(' ')}. Chi-squared = ${last.text}.`;
+      parts.push(reports === 1 ? report : `${counted(reports, 'report', 'reports')}; the last, ${report}`);
+    }
+    if (complaints > 0) {
+      parts.push(complaints === 1 ? last_complaint : `${counted(complaints, 'answer', 'answers')} refused: ${last_complaint}`);
+    }
+    reports = 0;
+    complaints = 0;
+    return parts.join(' ');
+  }
 }

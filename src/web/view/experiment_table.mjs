@@ -1,7 +1,6 @@
 // The table of the experiments kept, the latest last. Its rows are made
 // only while it is open, and then at most `rows_a_frame` of them a frame,
 // the oldest missing first, so that a burst of reports costs a frame little.
-import { make_experiment_log } from '../core/experiment_log.mjs';
 import { once_a_frame } from './once_a_frame.mjs';
 
 const rows_a_frame = 200;
@@ -20,11 +19,11 @@ function table_row({ serial, experiment }) {
   return row;
 }
 
-// Returns `add(experiments)`, called with each frame's experiments.
-export function make_experiment_table(table, most) {
+// The rows of what `log` (core/experiment_log.mjs) keeps; returns the
+// function that brings them up to date.
+export function make_experiment_table(table, log) {
   const details = table.closest('details');
   const rows = table.tBodies[0];
-  const log = make_experiment_log(most);
   const draw_soon = once_a_frame(draw);
 
   function draw() {
@@ -44,8 +43,5 @@ export function make_experiment_table(table, most) {
   }
 
   details.addEventListener('toggle', draw_soon);
-  return function add(experiments) {
-    log.add(experiments);
-    draw_soon();
-  };
+  return draw;
 }

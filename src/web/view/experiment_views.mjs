@@ -1,8 +1,8 @@
 // The experiments read back out of the program's reports, for the
-// pictures, a sentence on the latest and the table: brought up to date once
-// a frame with what came since, as a paste of thousands of answers brings
-// thousands of reports at once.
-import { most_experiments } from '../core/experiment_log.mjs';
+// pictures, a sentence on the latest and the table, all drawn from one
+// log: brought up to date once a frame with what came since, as a paste of
+// thousands of answers brings thousands of reports at once.
+import { make_experiment_log, most_experiments } from '../core/experiment_log.mjs';
 import { critical_value, mean_per_roll, summary_of } from '../core/statistic.mjs';
 import { make_counts_chart } from './counts_chart.mjs';
 import { once_a_frame } from './once_a_frame.mjs';
@@ -16,27 +16,22 @@ function label(keys) {
   keys.kept.textContent = most_experiments.toLocaleString('en');
 }
 
-// Returns the function that takes each experiment as it is read.
+// Returns the function that takes the experiments read, the newest last.
 export function make_experiment_views({ statistic, counts, summary, table, keys }) {
   label(keys);
-  const add_points = make_statistic_chart(statistic, most_experiments);
+  const log = make_experiment_log();
+  const draw_points = make_statistic_chart(statistic, log);
   const show_counts = make_counts_chart(counts);
-  const add_rows = make_experiment_table(table, most_experiments);
-  let waiting = [];
+  const draw_rows = make_experiment_table(table, log);
   const draw_soon = once_a_frame(() => {
-    const fresh = waiting;
-    waiting = [];
-    const latest = fresh[fresh.length - 1];
-    add_points(fresh);
-    add_rows(fresh);
+    const latest = log.latest();
+    draw_points();
+    draw_rows();
     show_counts(latest);
     summary.textContent = summary_of(latest);
   });
-  return function found(experiment) {
-    waiting.push(experiment);
-    if (waiting.length > 2 * most_experiments) {
-      waiting = waiting.slice(-most_experiments);
-    }
+  return function found(experiments) {
+    log.add(experiments);
     draw_soon();
   };
 }

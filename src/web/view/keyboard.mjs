@@ -1,20 +1,17 @@
 // The answer field as a terminal's keyboard: its keys and pastes, and the
-// buttons that stand for Enter and Ctrl-D where there is no keyboard,
-// through the line discipline, echoed to the console and sent on.
+// buttons that stand for Enter, Ctrl-D and Ctrl-C where there is no
+// keyboard, through the line discipline and on to `typed`.
 import { act, key_action, paste } from '../core/line_discipline.mjs';
 
-// `echo(text)` shows what was typed; `send(sent)` gets what `act` or
-// `paste` made of it, interrupts included. Returns `perform(action)`, which
-// does what the key for `action` does.
-export function connect_keyboard(answer, echo, send) {
-  function perform(action) {
-    const sent = act(action, answer.value);
-    answer.value = sent.keep;
-    if (!sent.interrupt) {
-      echo(sent.echo);
-    }
-    send(sent);
+// `typed(result)` gets what `act` or `paste` made of a key or a paste, once
+// the field holds what it keeps. Returns `perform(action)`, which does what
+// the key for `action` does.
+export function connect_keyboard(answer, typed) {
+  function hand_on(result) {
+    answer.value = result.keep;
+    typed(result);
   }
+  const perform = (action) => hand_on(act(action, answer.value));
 
   answer.addEventListener('keydown', (event) => {
     const action = key_action(event, answer.selectionStart !== answer.selectionEnd);
@@ -27,14 +24,11 @@ export function connect_keyboard(answer, echo, send) {
   answer.addEventListener('paste', (event) => {
     const pasted = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
     const length = answer.value.length;
-    const sent = paste(answer.value, answer.selectionStart ?? length, answer.selectionEnd ?? length, pasted);
-    if (sent === null) {
-      return;
+    const result = paste(answer.value, answer.selectionStart ?? length, answer.selectionEnd ?? length, pasted);
+    if (result !== null) {
+      event.preventDefault();
+      hand_on(result);
     }
-    event.preventDefault();
-    answer.value = sent.keep;
-    echo(sent.echo);
-    send(sent);
   });
 
   return perform;

@@ -8,15 +8,14 @@ function power_label(power) {
   return power >= -2 && power <= 4 ? String(Number((10 ** power).toFixed(2))) : `1e${power}`;
 }
 
-// Draws the axes and the two lines; `add(experiments)` puts their points
-// in, the newest last, of which the newest `most` are kept.
-export function make_statistic_chart(svg, most) {
+// Draws the axes and the two lines; the function returned puts in the
+// points of the experiments that `log` (core/experiment_log.mjs) keeps.
+export function make_statistic_chart(svg, log) {
   // 1 to 10^10 rolls (the largest answer is 2.1e9); a statistic from 0.01
   // to 10^7 (the largest answer's is about 1.7e6): fixed, so that one run
   // can be set beside another. A statistic of 0 stands on the bottom line.
   const x_powers = [0, 10];
   const y_powers = [-2, 7];
-  let kept = [];
   let place = null;
   let radius = 0;
   let points = null;
@@ -70,6 +69,7 @@ export function make_statistic_chart(svg, most) {
   }
 
   function put() {
+    const kept = log.kept();
     const dots = [];
     for (const e of kept.slice(0, -1)) {
       const [cx, cy] = place(e);
@@ -86,8 +86,5 @@ export function make_statistic_chart(svg, most) {
   }
 
   on_resize(svg, draw);
-  return function add(experiments) {
-    kept = kept.concat(experiments.slice(-most)).slice(-most);
-    put();
-  };
+  return put;
 }

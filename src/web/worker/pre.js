@@ -13,7 +13,7 @@ if (typeof importScripts === 'function') {
           receive(instance, module);
         },
         function (reason) {
-          postMessage(page_protocol.to_page.failed(reason));
+          postMessage(worker_core.to_page.failed(reason));
         });
     };
     return {};
