@@ -40,7 +40,8 @@ export function make_program_io({ post, now, defer }) {
   // The output goes to the page in one message: the writes in a row to one
   // descriptor as one buffer, handed over rather than copied. So a paste of
   // thousands of answers brings a message a frame or so, not one a write,
-  // each of which costs the page's thread its own task.
+  // each of which costs the page's thread its own task. (So too, what was
+  // written in the frame before a long roll shows when the roll ends.)
   function send_written() {
     if (written.length === 0) {
       return;
