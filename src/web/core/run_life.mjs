@@ -101,7 +101,6 @@ export function make_run_life(now) {
       found.push(experiment);
       announcer.report(experiment);
     });
-    busy_since = null;
     todo.field = true;
     set_status(todo, statuses.starting, true);
     set_controls(todo, true, false, { to: 'answer', from: ['restart'] });
@@ -126,11 +125,6 @@ export function make_run_life(now) {
     todo.field = false;
     set_controls(todo, false, true, { to: 'restart', from: ['answer', 'running'] });
     return todo;
-  }
-
-  function interrupt(echo, todo) {
-    todo.show = [...(todo.show ?? []), [echo, 'echo']];
-    return end(statuses.interrupted, todo);
   }
 
   return {
@@ -208,7 +202,8 @@ export function make_run_life(now) {
           break;
         }
         if (step.interrupt) {
-          return interrupt(step.echo, todo);
+          todo.show.push([step.echo, 'echo']);
+          return end(statuses.interrupted, todo);
         }
         if (step.echo.length > 0) {
           todo.show.push([step.echo, 'echo']);
