@@ -18,7 +18,10 @@ const spoken = element('spoken');
 const controls = element('controls');
 const restart = element('restart');
 // The controls for a running program: Enter, End input and Stop.
-const running_controls = [element('enter'), element('end-input'), element('stop')];
+const enter = element('enter');
+const end_input = element('end-input');
+const stop = element('stop');
+const running_controls = [enter, end_input, stop];
 const places = { answer: [answer], running: running_controls, restart: [restart], console: [screen] };
 
 const life = make_run_life(() => performance.now());
@@ -188,9 +191,9 @@ function connect() {
     keys: { fair: element('key-fair'), mean: element('key-mean'), kept: element('kept') },
   });
   const perform = connect_keyboard(answer, (result) => apply(life.typed(result)));
-  key_button(running_controls[0], answer, perform, 'line');
-  key_button(running_controls[1], answer, perform, 'eof');
-  key_button(running_controls[2], answer, perform, 'interrupt');
+  key_button(enter, answer, perform, 'line');
+  key_button(end_input, answer, perform, 'eof');
+  key_button(stop, answer, perform, 'interrupt');
   restart.addEventListener('click', () => apply(life.restart()));
 
   // A click in the console lets one type, as in a terminal; a tap, which
